@@ -1,0 +1,1 @@
+// hostprep: placeholder until the library lands.

@@ -1,0 +1,1 @@
+// plotwin: placeholder until the library lands.

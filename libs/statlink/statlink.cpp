@@ -1,0 +1,1 @@
+// statlink: placeholder until the library lands.
