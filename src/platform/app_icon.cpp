@@ -1,0 +1,4 @@
+#include "platform/app_icon.h"
+
+// Placeholder until the icon resource lands.
+QIcon AppIcon() { return QIcon(); }
