@@ -5,8 +5,9 @@
 #include <vector>
 
 struct ComPortEntry {
-    int number;          // n of "COMn"
-    std::string target;  // the device the entry resolves to
+    int number;            // n of "COMn"
+    std::string target;    // the device the entry resolves to (realpath)
+    std::string linkText;  // what the entry's link says, "" when the entry is the device itself
 };
 
 // $VANTREL_COM_DIR when set, otherwise settingsFolder + "ports/". Ends in "/".
@@ -19,3 +20,29 @@ std::string ComPortDevice(const std::string& settingsFolder, int number);
 // every serial device of the system that has no entry yet first gets one with the lowest free
 // number.
 std::vector<ComPortEntry> ListComPorts(const std::string& settingsFolder);
+
+// ---- The pieces ListComPorts is made of, usable on any folder (tests use fake device trees).
+
+// True when $VANTREL_COM_DIR names the folder; such a folder is taken as it is.
+bool ComPortFolderIsOverridden();
+
+// The present entries of folder (ending in "/"), ascending; makes no links.
+std::vector<ComPortEntry> ListComPortsIn(const std::string& folder);
+
+// Where the serial devices of the system are looked for. Each path ends in "/".
+struct SerialDeviceRoots {
+    std::string byIdDir = "/dev/serial/by-id/";  // stable names of USB adapters
+    std::string devDir = "/dev/";                // ttyUSB*, ttyACM*, ttyS*
+    std::string sysTtyDir = "/sys/class/tty/";   // <name>/type tells whether a UART is behind ttyS*
+};
+
+// The serial devices under roots in the order they are given numbers: by-id names first (sorted),
+// then ttyUSB*, ttyACM*, ttyS* (each by number). A ttyS device counts only when sysTtyDir's
+// "ttySn/type" holds a port type other than 0 (PORT_UNKNOWN): the kernel makes ttyS0..ttyS31
+// whether or not a UART exists, and those without one report type 0.
+std::vector<std::string> FindSerialDevices(const SerialDeviceRoots& roots);
+
+// Gives every device of FindSerialDevices(roots) that no entry of folder resolves to yet a new
+// link "COMn" with the lowest free number (a number any entry has, even a dangling one, is never
+// taken). Creates folder when a link is to be made. Returns the number of links made.
+int AddComPortLinks(const std::string& folder, const SerialDeviceRoots& roots);
