@@ -1,0 +1,31 @@
+// statlink: the status words shared by the launcher and its panel processes.
+//
+// Three 32-bit words per channel (0 to 3): the main word (launcher -> panel), the child status
+// and the child error (panel -> launcher). They live in one POSIX shared-memory object per
+// user, "/vantrel-statlink-<uid>", or the name in $VANTREL_STATLINK. The object is created
+// zero-filled by the first process that touches it and lives until the machine restarts.
+//
+// Every call is lock-free and cheap: the object is mapped once and kept. The name in the
+// environment is compared on each call; when it changes (a test binary running many isolated
+// tests in one process) the new object is mapped and used from then on. Earlier mappings stay
+// mapped, since another thread may still be reading through them.
+//
+// A channel outside 0 to 3 reads 0 and is not written. When the object cannot be made (no
+// /dev/shm, no permission), reads give 0 and writes are dropped.
+#pragma once
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// The setters return 0 when the word was written, -1 otherwise (bad channel, no segment).
+int slk_SetMainSta(int channel, int value);
+int slk_GetMainSta(int channel);
+int slk_SetChildSta(int channel, int value);
+int slk_GetChildSta(int channel);
+int slk_SetChildErr(int channel, int code);
+int slk_GetChildErr(int channel);
+
+#ifdef __cplusplus
+}
+#endif
