@@ -1,0 +1,136 @@
+#include "device/SerialLink.h"
+
+#include <cstdint>
+#include <mutex>
+
+#include "platform/clock.h"
+#include "platform/com_ports.h"
+#include "platform/serial_port.h"
+
+namespace {
+
+std::mutex g_folderMutex;
+std::string g_settingsFolder;
+
+}  // namespace
+
+void SerialLink::SetSettingsFolder(const std::string& folder) {
+    std::lock_guard<std::mutex> lock(g_folderMutex);
+    g_settingsFolder = folder;
+}
+
+std::string SerialLink::SettingsFolder() {
+    std::lock_guard<std::mutex> lock(g_folderMutex);
+    return g_settingsFolder;
+}
+
+SerialHandle SerialLink::Open(const SerialPortSettings& settings) {
+    if (settings.portNumber < 1 || settings.portNumber > 255) return kNoSerialHandle;
+    const std::string device = ComPortDevice(SettingsFolder(), settings.portNumber);
+    const int fd = SpOpenExclusive(device.c_str());
+    if (fd < 0) return kNoSerialHandle;
+
+    SpConfigure(fd, settings);
+    SpSetModemLines(fd, false);  // the open leaves DTR and RTS off
+
+    // Callers close before they open again; should one not, the old descriptor would keep its
+    // port locked until the process ends, so it is closed here rather than lost.
+    const SerialHandle old = handle_.load();
+    handle_.store(fd);
+    if (old != kNoSerialHandle && old != fd) SpClose(old);
+
+    PurgeInput();
+    return fd;
+}
+
+void SerialLink::Close() {
+    const SerialHandle fd = handle_.load();
+    if (fd == kNoSerialHandle) return;
+    handle_.store(kNoSerialHandle);
+    SpClose(fd);
+}
+
+int SerialLink::NextByte() {
+    const SerialHandle fd = handle_.load();
+    if (fd == kNoSerialHandle) return -1;
+    // Ask first, so that no read is ever issued without a byte to take.
+    if (SpBytesWaiting(fd) <= 0) return -1;
+    uint8_t byte = 0;
+    if (SpReadByte(fd, &byte) != 1) return -1;
+    return byte;
+}
+
+int SerialLink::ReadByte(char buffer[2]) {
+    const int byte = NextByte();
+    if (byte < 0) return 1;
+    buffer[0] = static_cast<char>(byte);
+    buffer[1] = '\0';
+    return 0;
+}
+
+int SerialLink::Write(const char* bytes, int length, int keepInput) {
+    const SerialHandle fd = handle_.load();
+    if (fd == kNoSerialHandle) return 99;
+    if (keepInput == 0) {
+        // Stale input (a late reply, noise) would be taken for the answer to this command.
+        char discard[2];
+        while (ReadByte(discard) == 0) SleepMs(1);
+    }
+    if (length <= 0) return 0;
+    const int timeoutMs = kWriteTimeoutConstantMs + kWriteTimeoutPerByteMs * length;
+    // A command that did not go out in full within the time-out is a failed write: reporting it
+    // as done would leave the caller waiting for a reply to half a command.
+    if (!SpWriteAll(fd, bytes, static_cast<size_t>(length), timeoutMs)) return 1;
+    return 0;
+}
+
+void SerialLink::PurgeInput() {
+    const SerialHandle fd = handle_.load();
+    if (fd == kNoSerialHandle) return;
+    SpFlushInput(fd);
+    // Without flow control the output queue drains at the line speed; a wedged adapter would
+    // never drain it, so the wait ends after the write time-out constant.
+    const uint32_t start = TickCount();
+    while (SpBytesQueuedOut(fd) > 0 && TicksSince(start, TickCount()) < kWriteTimeoutConstantMs) {
+        SleepMs(1);
+    }
+}
+
+int SerialLink::ReadLine(char* buffer, int* length) {
+    const uint32_t start = TickCount();
+    buffer[0] = '\0';
+    *length = 0;
+    int count = 0;
+    bool complete = false;
+    while (!complete && TicksSince(start, TickCount()) < kLineTimeoutMs) {
+        // Read as long as bytes wait, without looking at the clock: a steady stream is read to
+        // its "\n" (or 1023 bytes) even past the time limit.
+        for (;;) {
+            const int byte = NextByte();
+            if (byte < 0) break;
+            if (byte == '\n') {
+                complete = true;
+                break;
+            }
+            buffer[count++] = static_cast<char>(byte);
+            if (count >= kMaxLine) {
+                complete = true;
+                break;
+            }
+        }
+        if (!complete) SleepMs(1);
+    }
+    // A lone "\n" is no line.
+    if (count == 0 || buffer[0] == '\0' || !complete) {
+        buffer[0] = '\0';
+        return 99;
+    }
+    buffer[count] = '\0';
+    *length = count;
+    return 0;
+}
+
+void SerialLink::SetModemLines(bool on) {
+    const SerialHandle fd = handle_.load();
+    if (fd != kNoSerialHandle) SpSetModemLines(fd, on);
+}

@@ -1,0 +1,11 @@
+# qvx-boxsim as a child process for tests; other folders' tests link it by name.
+add_library(vantrel_test_boxsim STATIC ${CMAKE_CURRENT_LIST_DIR}/box_sim_helper.cpp)
+target_link_libraries(vantrel_test_boxsim PUBLIC vantrel_test_support)
+add_dependencies(vantrel_test_boxsim qvx-boxsim)
+
+vantrel_add_test(box_commands_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/box_commands_test.cpp)
+vantrel_add_test(serial_link_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/serial_link_test.cpp)
+vantrel_add_test(identify_box_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/identify_box_test.cpp
+    LIBS vantrel_test_boxsim)
+vantrel_add_test(boxsim_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/boxsim_test.cpp
+    LIBS vantrel_test_boxsim)
