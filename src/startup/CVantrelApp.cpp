@@ -1,0 +1,80 @@
+#include "startup/CVantrelApp.h"
+
+#include <cstdio>
+
+#include "settings/SettingsStore.h"
+#include "startup/RoleDialogs.h"
+#include "startup/clsMesDlg.h"
+#include "startup/command_line.h"
+#include "startup/graph_setup.h"
+#include "startup/settings_paths.h"
+
+void CVantrelApp::Warn(const std::string& baseName, const std::string& text) {
+    // Also on stderr as one line, for a user who started the program from a terminal.
+    std::string line = text;
+    for (size_t p; (p = line.find_first_of("\r\n")) != std::string::npos;) line.erase(p, 1);
+    fprintf(stderr, "%s: %s\n", baseName.c_str(), line.c_str());
+    fflush(stderr);
+
+    clsMesDlg dialog;
+    dialog.SetMessage(text);
+    dialog.exec();
+}
+
+bool CVantrelApp::InitInstance(const std::vector<std::string>& args,
+                               const std::string& modulePath) {
+    // The common controls and the framework's registry key have no counterpart here: Qt needs
+    // no class registration and Vantrel keeps nothing in a registry.
+
+    const std::vector<std::string> tokens = TokenizeArguments(JoinArguments(args));
+    DecideRole(tokens, settings_);
+
+    std::string exeFolder;
+    std::string baseName;
+    SplitModulePath(modulePath, &exeFolder, &baseName);
+
+    // Only one launcher per base name; panels may run in any number.
+    if (settings_.role == kRoleLauncher &&
+        instanceLock_.Acquire(baseName) == InstanceLock::kAlreadyRunning) {
+        Warn(baseName, AlreadyRunningText(baseName));
+        return false;
+    }
+
+    // First naming: everything beside the executable.
+    SettingsFileNames names = NameSettingsFiles(exeFolder, baseName, settings_);
+    const std::string graphSeedFile = exeFolder + "PlotwinInitData";
+    const std::string exePath = exeFolder + baseName;
+
+    const SettingsFolderChoice choice = ChooseSettingsFolder(exeFolder, names.launcherIni);
+    settings_.platformCheck = choice.platformCheck;
+    if (choice.warning != FolderWarning::kNone) {
+        Warn(baseName, FolderWarningText(choice.warning));
+    } else if (choice.folder != exeFolder) {
+        names = NameSettingsFiles(choice.folder, baseName, settings_);
+    }
+
+    {
+        SettingsStore store(names.launcherIni);
+        LoadOptions(store, settings_);
+    }
+
+    settings_.launcherIni = names.launcherIni;
+    settings_.adIni = names.adIni;
+    settings_.daIni = names.daIni;
+    settings_.ioIni = names.ioIni;
+    settings_.adGraphIni = names.adGraphIni;
+    settings_.graphSeedFile = graphSeedFile;
+    settings_.exePath = exePath;
+
+    RunRoleDialog();
+    return false;
+}
+
+void CVantrelApp::RunRoleDialog() {
+    const bool adPanel = settings_.role == kRoleAd;
+    if (adPanel) PrepareGraphComponent(settings_);
+    std::unique_ptr<QDialog> dialog = MakeRoleDialog(&settings_);
+    dialog->exec();
+    if (adPanel) EndGraphComponent();
+    dialog.reset();
+}
