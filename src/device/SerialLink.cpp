@@ -76,7 +76,8 @@ int SerialLink::Write(const char* bytes, int length, int keepInput) {
         char discard[2];
         while (ReadByte(discard) == 0) SleepMs(1);
     }
-    if (length <= 0) return 0;
+    if (length < 0) return 1;  // no byte count a write could take
+    if (length == 0) return 0;
     const int timeoutMs = kWriteTimeoutConstantMs + kWriteTimeoutPerByteMs * length;
     // A command that did not go out in full within the time-out is a failed write: reporting it
     // as done would leave the caller waiting for a reply to half a command.

@@ -266,6 +266,7 @@ TEST_F(SerialLinkTest, WriteDiscardsStaleInputUnlessAskedToKeepIt) {
     EXPECT_EQ(SpBytesWaiting(link.handle()), 2);
     EXPECT_EQ(pty.Receive(2), "I\n");
     EXPECT_EQ(link.Write("", 0, 1), 0);
+    EXPECT_EQ(link.Write("I\n", -2, 1), 1);
 }
 
 TEST_F(SerialLinkTest, DeviceThatGoesAwayNeitherHangsNorCrashes) {
