@@ -1,0 +1,328 @@
+// The profile reader and writer, reading files the way the Windows profile calls do, and the
+// safe whole-file replacement every ini rewrite goes through.
+#include "platform/profile_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+// One line of a profile file: where its text lies in the file and how long its line end is.
+struct RawLine {
+    size_t begin = 0;
+    size_t length = 0;     // text without the line end
+    size_t endLength = 0;  // 0 (last line without a line end), 1 (LF or CR) or 2 (CR LF)
+};
+
+// Splits text into lines at CR LF, LF or a lone CR, starting after a byte-order mark.
+std::vector<RawLine> SplitProfileLines(const std::string& text) {
+    std::vector<RawLine> lines;
+    size_t pos = text.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0 ? kUtf8Bom.size() : 0;
+    while (pos < text.size()) {
+        RawLine line;
+        line.begin = pos;
+        size_t end = pos;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+        line.length = end - pos;
+        if (end < text.size()) {
+            line.endLength =
+                (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+        }
+        lines.push_back(line);
+        pos = end + line.endLength;
+    }
+    return lines;
+}
+
+enum class LineKind { kOther, kSection, kKey };
+
+// What a line means to the profile reader: a section header with its name, a key line with
+// its key and (when it has an "=") its value, or something else (blank, comment).
+struct ParsedLine {
+    LineKind kind = LineKind::kOther;
+    std::string_view name;  // section name or key
+    bool hasValue = false;
+    std::string_view value;
+};
+
+ParsedLine ParseLine(std::string_view text) {
+    ParsedLine parsed;
+    std::string_view s = Trim(text);
+    if (s.empty() || s.front() == ';') return parsed;
+    if (s.front() == '[') {
+        s.remove_prefix(1);
+        const size_t close = s.find(']');
+        if (close != std::string_view::npos) s = s.substr(0, close);
+        parsed.kind = LineKind::kSection;
+        parsed.name = Trim(s);
+        return parsed;
+    }
+    parsed.kind = LineKind::kKey;
+    const size_t eq = s.find('=');
+    if (eq == std::string_view::npos) {
+        parsed.name = s;
+        return parsed;
+    }
+    parsed.name = Trim(s.substr(0, eq));
+    parsed.hasValue = true;
+    std::string_view value = Trim(s.substr(eq + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        value = value.substr(1, value.size() - 2);
+    }
+    parsed.value = value;
+    return parsed;
+}
+
+// Where section/key lies in a file: the index of the first header of the section (or -1),
+// the index of the first matching key line inside it (or -1), and the last key line of the
+// section, after which a new key goes.
+struct KeyLocation {
+    int sectionLine = -1;
+    int keyLine = -1;
+    int lastKeyLine = -1;
+};
+
+KeyLocation LocateKey(const std::string& text, const std::vector<RawLine>& lines,
+                      std::string_view section, std::string_view key) {
+    KeyLocation where;
+    bool inSection = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const ParsedLine parsed =
+            ParseLine(std::string_view(text).substr(lines[i].begin, lines[i].length));
+        if (parsed.kind == LineKind::kSection) {
+            if (inSection) break;  // only the first section of a name is read
+            if (SameName(parsed.name, section)) {
+                inSection = true;
+                where.sectionLine = static_cast<int>(i);
+                where.lastKeyLine = static_cast<int>(i);
+            }
+            continue;
+        }
+        if (!inSection || parsed.kind != LineKind::kKey) continue;
+        where.lastKeyLine = static_cast<int>(i);
+        if (SameName(parsed.name, key)) {
+            where.keyLine = static_cast<int>(i);
+            break;
+        }
+    }
+    return where;
+}
+
+// The value as the profile reader reads it: optional sign, decimal digits or hexadecimal
+// after "0x", up to the first other character, modulo 2^32 as a signed 32-bit number.
+int ParseProfileInt(std::string_view value) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
+        negative = value[i] == '-';
+        ++i;
+    }
+    uint32_t result = 0;
+    if (i + 1 < value.size() && value[i] == '0' && (value[i + 1] == 'x' || value[i + 1] == 'X')) {
+        for (i += 2; i < value.size(); ++i) {
+            const char c = value[i];
+            uint32_t digit;
+            if (c >= '0' && c <= '9') {
+                digit = static_cast<uint32_t>(c - '0');
+            } else if (c >= 'a' && c <= 'f') {
+                digit = static_cast<uint32_t>(c - 'a' + 10);
+            } else if (c >= 'A' && c <= 'F') {
+                digit = static_cast<uint32_t>(c - 'A' + 10);
+            } else {
+                break;
+            }
+            result = result * 16u + digit;
+        }
+    } else {
+        for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+            result = result * 10u + static_cast<uint32_t>(value[i] - '0');
+        }
+    }
+    if (negative) result = 0u - result;
+    // Two's complement reinterpretation, well defined through the unsigned range test.
+    return result <= static_cast<uint32_t>(INT32_MAX)
+               ? static_cast<int>(result)
+               : static_cast<int>(result - 0x80000000u) + INT32_MIN;
+}
+
+// Reads the whole file. Missing file: true with empty text and exists false.
+bool ReadWholeFile(const std::string& path, std::string* text, bool* exists) {
+    text->clear();
+    *exists = false;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT;
+    *exists = true;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        text->append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return true;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+}  // namespace
+
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int def,
+                         const std::string& path) {
+    std::string text;
+    bool exists = false;
+    if (!ReadWholeFile(path, &text, &exists) || !exists) return def;
+    const std::vector<RawLine> lines = SplitProfileLines(text);
+    const KeyLocation where = LocateKey(text, lines, Trim(section), Trim(key));
+    if (where.keyLine < 0) return def;
+    const RawLine& line = lines[static_cast<size_t>(where.keyLine)];
+    const ParsedLine parsed = ParseLine(std::string_view(text).substr(line.begin, line.length));
+    if (!parsed.hasValue || parsed.value.empty()) return def;
+    return ParseProfileInt(parsed.value);
+}
+
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& path) {
+    // Names and values that would break the line structure are refused rather than written.
+    const std::string_view sectionName = Trim(section);
+    const std::string_view keyName = Trim(key);
+    if (sectionName.empty() || keyName.empty() || HasLineBreak(section) || HasLineBreak(key) ||
+        HasLineBreak(value) || sectionName.find(']') != std::string_view::npos ||
+        keyName.find('=') != std::string_view::npos || keyName.front() == '[' ||
+        keyName.front() == ';') {
+        return false;
+    }
+
+    std::string text;
+    bool exists = false;
+    if (!ReadWholeFile(path, &text, &exists)) return false;
+    const std::vector<RawLine> lines = SplitProfileLines(text);
+    const KeyLocation where = LocateKey(text, lines, sectionName, keyName);
+
+    // New lines take the file's own line end (that of its first line), CR LF in a new file.
+    std::string lineEnd = "\r\n";
+    if (!lines.empty() && lines.front().endLength > 0) {
+        lineEnd = text.substr(lines.front().begin + lines.front().length, lines.front().endLength);
+    }
+    const std::string keyLine = std::string(keyName) + "=" + value;
+
+    std::string out;
+    out.reserve(text.size() + keyLine.size() + sectionName.size() + 8);
+    if (where.keyLine >= 0) {
+        const RawLine& line = lines[static_cast<size_t>(where.keyLine)];
+        out.append(text, 0, line.begin);
+        out += keyLine;
+        out.append(text, line.begin + line.length, std::string::npos);
+    } else if (where.sectionLine >= 0) {
+        const RawLine& after = lines[static_cast<size_t>(where.lastKeyLine)];
+        const size_t split = after.begin + after.length + after.endLength;
+        out.append(text, 0, split);
+        if (after.endLength == 0) out += lineEnd;  // the file's last line gets its line end
+        out += keyLine;
+        out += lineEnd;
+        out.append(text, split, std::string::npos);
+    } else {
+        out = text;
+        if (!lines.empty() && lines.back().endLength == 0) out += lineEnd;
+        out += "[" + std::string(sectionName) + "]" + lineEnd + keyLine + lineEnd;
+    }
+    return ReplaceFileContent(path, out);
+}
+
+bool ReplaceFileContent(const std::string& path, const std::string& text) {
+    if (path.empty()) return false;
+    // A link to an ini file stays a link: the file it points to is the one replaced.
+    std::string target = path;
+    struct stat linkInfo {};
+    if (lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
+        char* resolved = realpath(path.c_str(), nullptr);
+        if (resolved != nullptr) {
+            target = resolved;
+            free(resolved);
+        }
+    }
+    struct stat old {};
+    const bool hadOld = stat(target.c_str(), &old) == 0;
+    if (hadOld && !S_ISREG(old.st_mode)) return false;
+
+    // A name of our own (not mkstemp) so that a new file gets the usual mode under the umask.
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + ".tmp" + std::to_string(getpid()) + "-" +
+               std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+
+    bool ok = WriteAll(fd, text);
+    if (ok && hadOld) ok = fchmod(fd, old.st_mode & 07777) == 0;
+    if (ok) ok = fsync(fd) == 0;
+    if (close(fd) != 0) ok = false;
+    if (ok) ok = rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable.
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
+}
