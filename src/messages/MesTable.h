@@ -6,7 +6,7 @@
 #include <string>
 
 class clsMesTable {
-public:
+  public:
     static constexpr int kCount = 202;
     static constexpr int kLanguages = 2;
     static constexpr int kSlotBytes = 256;
@@ -21,7 +21,7 @@ public:
     std::string GetText(int32_t number, const std::string& suffix) const;
 
     int32_t language = 0;  // 0 Japanese, 1 English
-private:
+  private:
     char* block_ = nullptr;
 };
 

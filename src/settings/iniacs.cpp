@@ -12,12 +12,20 @@
 
 namespace {
 
+const std::string kUtf8Bom = "\xEF\xBB\xBF";
+
 bool HasLineBreak(const std::string& s) {
     return s.find_first_of("\r\n") != std::string::npos;
 }
 
 bool BeginsWith(const std::string& line, const std::string& prefix) {
     return line.compare(0, prefix.size(), prefix) == 0;
+}
+
+// True when the byte at offset ends a key name: "=", a blank or the end of the line.
+bool EndsKeyName(const std::string& line, size_t offset) {
+    return offset >= line.size() || line[offset] == '=' || line[offset] == ' ' ||
+           line[offset] == '\t';
 }
 
 }  // namespace
@@ -80,18 +88,19 @@ int iniacs::LoadLines() {
     }
     close(fd);
 
-    // Lines end at CR LF or LF; a lone CR is part of the line's text, so it is written back.
+    // Lines end at CR LF, LF or a lone CR, the same line ends the profile reader knows, so
+    // that the writer and the reader agree on what a line is (a CR-only file is many lines,
+    // not one line in which no section could be found). The text of every line is kept
+    // byte for byte; only its line end becomes CR LF when the image is written back.
     size_t pos = 0;
     while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
+        const size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string::npos) {
             lines.push_back(text.substr(pos));
             break;
         }
-        size_t textEnd = end;
-        if (textEnd > pos && text[textEnd - 1] == '\r') --textEnd;
-        lines.push_back(text.substr(pos, textEnd - pos));
-        pos = end + 1;
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
     return 1;
 }
@@ -106,11 +115,17 @@ int iniacs::FindKey(const std::string& section, const std::string& key, int* pos
     for (int i = 0; i < count; ++i) {
         const std::string& line = lines[static_cast<size_t>(i)];
         if (!sectionFound) {
-            if (BeginsWith(line, header)) sectionFound = 1;
+            // The reader skips a UTF-8 byte-order mark before the first line; so does this
+            // match, or a file saved by an editor with a BOM would get a second header.
+            const bool bom = i == 0 && BeginsWith(line, kUtf8Bom);
+            if (line.compare(bom ? kUtf8Bom.size() : 0, header.size(), header) == 0) {
+                sectionFound = 1;
+            }
             continue;
         }
-        // Prefix match, no "=" required: this is how the file has always been edited.
-        if (BeginsWith(line, key)) {
+        // Byte-exact prefix match, never trimmed. The key must be followed by "=", a blank or
+        // the end of the line, so that writing Top never replaces a TopMost line.
+        if (BeginsWith(line, key) && EndsKeyName(line, key.size())) {
             *position = i;
             *keyFound = 1;
             return sectionFound;
