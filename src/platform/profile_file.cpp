@@ -182,8 +182,15 @@ int ParseProfileInt(std::string_view value) {
 bool ReadWholeFile(const std::string& path, std::string* text, bool* exists) {
     text->clear();
     *exists = false;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open and a regular-file check: a FIFO or device in place of an ini file
+    // must not hang the caller.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return false;
+    }
     *exists = true;
     char buffer[65536];
     for (;;) {
@@ -295,12 +302,17 @@ bool ReplaceFileContent(const std::string& path, const std::string& text) {
     const bool hadOld = stat(target.c_str(), &old) == 0;
     if (hadOld && !S_ISREG(old.st_mode)) return false;
 
-    // A name of our own (not mkstemp) so that a new file gets the usual mode under the umask.
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
+    const std::string baseName = slash == std::string::npos ? target : target.substr(slash + 1);
+
+    // A hidden name of our own beside the file (not mkstemp, so that a new file gets the usual
+    // mode under the umask); the base name is shortened so the name always fits.
     static std::atomic<unsigned> counter{0};
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".tmp" + std::to_string(getpid()) + "-" +
+        temp = folder + "." + baseName.substr(0, 128) + ".tmp" + std::to_string(getpid()) + "-" +
                std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) return false;
@@ -317,8 +329,6 @@ bool ReplaceFileContent(const std::string& path, const std::string& text) {
         return false;
     }
     // Make the rename itself durable.
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
     const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         fsync(dirFd);

@@ -3,9 +3,11 @@
 #include "settings/iniacs.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 
 #include "platform/profile_file.h"
@@ -72,8 +74,14 @@ int iniacs::LoadLines() {
     lines.clear();
     // Opened for reading and writing so that a folder or file we could never write back to
     // fails here, before any edit is accepted; a missing file is created empty.
-    const int fd = open(iniPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Non-blocking and regular files only: a FIFO or device in its place must not hang us.
+    const int fd = open(iniPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return 0;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return 0;
+    }
     std::string text;
     char buffer[65536];
     for (;;) {
