@@ -1,3 +1,6 @@
 vantrel_add_test(command_line_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp)
 vantrel_add_test(settings_paths_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_paths_test.cpp)
 vantrel_add_test(mes_dlg_test QT SOURCES ${CMAKE_CURRENT_LIST_DIR}/mes_dlg_test.cpp)
+vantrel_add_test(startup_app_test QT SOURCES ${CMAKE_CURRENT_LIST_DIR}/startup_app_test.cpp)
+vantrel_add_test(second_launcher_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/second_launcher_test.cpp)
+add_dependencies(second_launcher_test vantrel)
