@@ -1,0 +1,82 @@
+#include "panels/AdWorker.h"
+
+#include "device/box_commands.h"
+#include "platform/clock.h"
+#include "statlink.h"
+
+AdWorker::AdWorker(SerialLink& link, AppSettings& settings, PostToWindow post)
+    : link_(link), settings_(settings), post_(std::move(post)) {}
+
+void AdWorker::Step() {
+    switch (settings_.workerPhase.load()) {
+        case kStart:
+            SleepMs(kStartPauseMs);
+            requestIndex_ = 0;
+            requestTime_ = 0;
+            cycleTime_ = TickCount();
+            settings_.workerPhase = kCycling;
+            break;
+        case kCycling:
+            Cycle();
+            break;
+        case kFailed:
+            settings_.workerPhase = kIdle;
+            requestTime_ = 0;
+            lineLength_ = 0;
+            break;
+        default:
+            break;
+    }
+}
+
+void AdWorker::Cycle() {
+    if (requestIndex_ >= kAdInputs) {
+        // All eight inputs answered: one refresh per cycle, at most every 500 ms.
+        const uint32_t now = TickCount();
+        if (now - cycleTime_ > kCycleMs) {
+            cycleTime_ = now;
+            if (post_) post_(kPanelRefreshAd);
+            requestIndex_ = 0;
+        }
+        return;
+    }
+    if (requestTime_ == 0) {
+        SendRequest();
+    } else if (TickCount() - requestTime_ > kReplyLimitMs) {
+        slk_SetChildErr(settings_.channelIndex, kErrorNoReply);
+        requestTime_ = 0;
+        settings_.workerPhase = kFailed;
+    }
+    ReadReply();
+}
+
+void AdWorker::SendRequest() {
+    const char command[4] = {settings_.adBlock.adRange.load() == 0 ? 'U' : 'B',
+                             static_cast<char>('0' + requestIndex_), '\n', '\0'};
+    // A write that fails (an unplugged box) simply gets no reply and ends in error 15.
+    link_.Write(command, 3, 1);
+    requestTime_ = NonZeroTick(TickCount());
+}
+
+void AdWorker::ReadReply() {
+    char byte[2];
+    for (int n = 0; n < kReadPerStep && link_.ReadByte(byte) == 0; ++n) {
+        if (byte[0] != '\n') {
+            // Bytes past the buffer of an overlong line are dropped.
+            if (lineLength_ < SerialLink::kLineBufferSize - 1) line_[lineLength_++] = byte[0];
+            continue;
+        }
+        line_[lineLength_] = '\0';
+        if (lineLength_ > 0 && (line_[0] == 'U' || line_[0] == 'B')) {
+            // The current range converts, whatever letter the reply carries; the reply's channel
+            // digit picks the input.
+            AdBlock& block = settings_.adBlock;
+            ParseAnalogReply(line_, lineLength_, block.adRange.load(), block.adRaw.data(),
+                             block.adVolts.data());
+            ++requestIndex_;
+            requestTime_ = 0;
+        }
+        lineLength_ = 0;
+        return;
+    }
+}
