@@ -33,8 +33,11 @@ PanelWorker::~PanelWorker() {
 }
 
 PostToWindow PanelWorker::Poster() const {
-    std::shared_ptr<Shared> shared = shared_;
-    return [shared](int wParam) { shared->Post(wParam); };
+    // Weak: the step that holds this function is itself held by the shared state.
+    std::weak_ptr<Shared> weak = shared_;
+    return [weak](int wParam) {
+        if (std::shared_ptr<Shared> shared = weak.lock()) shared->Post(wParam);
+    };
 }
 
 int32_t PanelWorker::stopFlag() const {
