@@ -1,0 +1,72 @@
+#include "launcher/child_supervision.h"
+
+#include <unistd.h>
+
+#include "coordination/StatusWords.h"
+#include "launcher/launcher_texts.h"
+#include "platform/clock.h"
+#include "platform/process_spawn.h"
+
+void SupervisorShared::MirrorRows(const AppSettings& settings) {
+    for (int i = 0; i < kChannelCount; ++i) {
+        mode[i] = settings.chMode[i];
+        com[i] = settings.chCom[i];
+    }
+}
+
+void SupervisePass(SupervisorShared& shared, AppSettings& settings, SupervisionSink& sink) {
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (GetChildStatus(i) == status::kChildEnded) {
+            SetChildStatus(i, status::kChildNone);
+            settings.chRunning[i] = 0;
+            sink.RowsChanged();
+            // The type is the row's type now, which the user may have changed since the start.
+            sink.LogText(PanelEndedText(shared.mode[i], i, shared.com[i]).c_str());
+        }
+        const int32_t code = GetChildError(i);
+        if (code != 0) {
+            SetChildError(i, 0);
+            sink.LogText(ChildErrorText(i, code, shared.com[i]).c_str());
+        }
+    }
+}
+
+int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, SupervisionSink& sink) {
+    shared.threadId = static_cast<int32_t>(gettid());
+    // Ended panels are reaped every so often; a zombie costs nothing meanwhile.
+    constexpr int kReapEvery = 100;
+    int pass = 0;
+    while (shared.state.load() == SupervisorShared::kRunning) {
+        if (shared.hold.load() != 0) {
+            shared.paused.store(1);
+            SleepMs(1);
+            continue;
+        }
+        shared.paused.store(0);
+        SupervisePass(shared, settings, sink);
+        if (++pass >= kReapEvery) {
+            pass = 0;
+            ReapSpawnedChildren();
+        }
+        SleepMs(1);
+    }
+    shared.paused.store(0);
+    shared.state.store(SupervisorShared::kFinished);
+    return 0;
+}
+
+bool PauseSupervision(SupervisorShared& shared, uint32_t timeoutMs) {
+    shared.paused.store(0);
+    shared.hold.store(1);
+    const uint32_t start = TickCount();
+    while (shared.paused.load() == 0) {
+        if (shared.state.load() != SupervisorShared::kRunning) return false;
+        if (TicksSince(start, TickCount()) > static_cast<int32_t>(timeoutMs)) return false;
+        SleepMs(1);
+    }
+    return true;
+}
+
+void ResumeSupervision(SupervisorShared& shared) {
+    shared.hold.store(0);
+}

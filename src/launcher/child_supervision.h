@@ -1,0 +1,60 @@
+// The supervision of the panel processes: a thread that polls the child words of the four
+// channels about every millisecond, marks a row stopped when its panel reports its end, and
+// turns a panel's error code into a log line. It never touches a window; it reports through a
+// SupervisionSink (posting to the launcher window).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "settings/AppSettings.h"
+
+// What the launcher window and its supervision thread share.
+struct SupervisorShared {
+    enum : int32_t { kRunning = 0, kStopRequested = 1, kFinished = 2 };
+
+    // supervisorState: 0 runs, 1 stop requested (window), 2 finished (thread, its last act).
+    // Sequentially consistent: the window relies on everything the thread did before it wrote 2.
+    std::atomic<int32_t> state{kRunning};
+
+    // The rows' device type and COM number as the window last set them. The window keeps these
+    // copies of chMode and chCom, which are plain fields of the record, so that the thread reads
+    // them without a data race.
+    std::array<SharedInt, kChannelCount> mode{};
+    std::array<SharedInt, kChannelCount> com{};
+
+    // The thread's kernel thread id, published as soon as it runs (0 before).
+    SharedInt threadId{0};
+
+    // Pausing for the window: while hold is 1 the thread does no pass and shows paused = 1, so
+    // the window can assign the whole record without racing a write of chRunning.
+    std::atomic<int32_t> hold{0};
+    std::atomic<int32_t> paused{0};
+
+    // Copies chMode and chCom of settings into mode and com.
+    void MirrorRows(const AppSettings& settings);
+};
+
+// Where the thread's reports go.
+class SupervisionSink {
+  public:
+    virtual ~SupervisionSink() = default;
+    // Redraw the channel rows (WM_USER+100, wParam 3).
+    virtual void RowsChanged() = 0;
+    // Hand a text to the log (PostLogText).
+    virtual void LogText(const char* text) = 0;
+};
+
+// One pass over rows 0 to 3: a child status of 3 is reset to 0, the row's chRunning cleared, the
+// rows redrawn and the end line logged; then a non-zero child error is reset and logged.
+void SupervisePass(SupervisorShared& shared, AppSettings& settings, SupervisionSink& sink);
+
+// The thread procedure: passes with a 1 ms sleep while state is 0, then state = 2. Also reaps
+// ended panel processes now and then. Returns 0.
+int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, SupervisionSink& sink);
+
+// The window side of the pause: returns true once the thread is paused (or false after
+// timeoutMs); always pair with ResumeSupervision.
+bool PauseSupervision(SupervisorShared& shared, uint32_t timeoutMs);
+void ResumeSupervision(SupervisorShared& shared);
