@@ -29,9 +29,10 @@ static_assert(Word32::is_always_lock_free, "words shared between processes must 
 // One mapped segment, kept for the life of the process. Segments form a list so that a name
 // seen before is mapped only once.
 struct Segment {
-    std::string key;          // $VANTREL_STATLINK as found ("" when unset)
-    Word32* words = nullptr;  // null: the segment could not be made
-    int64_t failedAtMs = 0;   // when making it last failed, to retry only now and then
+    std::string key;  // $VANTREL_STATLINK as found ("" when unset)
+    // Null while the segment could not be made; read without the lock by every call.
+    std::atomic<Word32*> words{nullptr};
+    int64_t failedAtMs = 0;  // when making it last failed, to retry only now and then (locked)
     Segment* next = nullptr;
 };
 
@@ -89,7 +90,9 @@ Word32* MapSegment(const char* name) {
 Word32* Words() {
     const char* key = WantedKey();
     Segment* seg = g_current.load(std::memory_order_acquire);
-    if (seg && seg->words && seg->key == key) return seg->words;  // the every-call path
+    if (seg && seg->key == key) {  // the every-call path
+        if (Word32* words = seg->words.load(std::memory_order_acquire)) return words;
+    }
 
     std::lock_guard<std::mutex> lock(g_mapMutex);
     seg = nullptr;
@@ -104,17 +107,23 @@ Word32* Words() {
         seg->key = key;
         seg->next = g_all;
         g_all = seg;
-    } else if (!seg->words && MonotonicMs() - seg->failedAtMs < kRetryMs) {
+    } else if (!seg->words.load(std::memory_order_relaxed) &&
+               MonotonicMs() - seg->failedAtMs < kRetryMs) {
         g_current.store(seg, std::memory_order_release);
         return nullptr;
     }
-    if (!seg->words) {
+    Word32* words = seg->words.load(std::memory_order_relaxed);
+    if (!words) {
         char name[512];
-        seg->words = MapSegment(NameOfKey(key, name, sizeof name));
-        if (!seg->words) seg->failedAtMs = MonotonicMs();
+        words = MapSegment(NameOfKey(key, name, sizeof name));
+        if (words) {
+            seg->words.store(words, std::memory_order_release);
+        } else {
+            seg->failedAtMs = MonotonicMs();
+        }
     }
     g_current.store(seg, std::memory_order_release);
-    return seg->words;
+    return words;
 }
 
 Word32* WordOf(int channel, Word word) {
