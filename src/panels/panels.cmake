@@ -8,3 +8,11 @@ target_sources(vantrel_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/c_locale_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/da_values.cpp
 )
+target_sources(vantrel_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/clsDlgAD.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/clsDlgAD.h
+    ${CMAKE_CURRENT_LIST_DIR}/clsDlgDA.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/clsDlgDA.h
+    ${CMAKE_CURRENT_LIST_DIR}/clsDlgPanel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/clsDlgPanel.h
+)

@@ -1,0 +1,151 @@
+#include "panels/clsDlgPanel.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "device/identify_box.h"
+#include "messages/MesTable.h"
+#include "platform/app_icon.h"
+#include "platform/message_box.h"
+#include "platform/posted_event.h"
+#include "statlink.h"
+
+namespace {
+constexpr int kMessageNoPort = 1;    // "COMのセットアップに失敗しました。"
+constexpr int kMessageNoAnswer = 2;  // "QVX本体との通信が失敗しました。"
+constexpr int kChildEnded = 3;
+constexpr int kStartupWatchMs = 50;
+}  // namespace
+
+clsDlgPanel::clsDlgPanel(int templateId, const PanelKind& kind, AppSettings* settings)
+    : CDialogKw2(templateId),
+      settings(settings),
+      kind_(kind),
+      link_(std::make_shared<SerialLink>()),
+      worker_([this](int wParam) { PostUserMessage(this, wParam, 0); }) {
+    setWindowIcon(AppIcon());
+    startupWatch_.setInterval(kStartupWatchMs);
+    connect(&startupWatch_, &QTimer::timeout, this, &clsDlgPanel::WatchMainStatus);
+}
+
+clsDlgPanel::~clsDlgPanel() {
+    // Deleting a panel that is still open destroys its window: the shutdown runs here.
+    DestroyWindow();
+}
+
+std::string clsDlgPanel::PortCaption(const std::string& caption, int com, int baudRate) {
+    char tail[64];
+    std::snprintf(tail, sizeof tail, " COM%d %dbps", com, baudRate);
+    return caption + tail;
+}
+
+std::string clsDlgPanel::FailureText(int message, int com) {
+    char tail[32];
+    std::snprintf(tail, sizeof tail, " COM[%d]", com);
+    return GetMesText(message) + tail;
+}
+
+int clsDlgPanel::ComNumber() const {
+    return settings ? kind_.comNumber(*settings) : 0;
+}
+
+void clsDlgPanel::ShowPortInCaption() {
+    if (!settings) return;
+    setWindowTitle(QString::fromStdString(
+        PortCaption(windowTitle().toStdString(), ComNumber(), settings->port.baudRate)));
+}
+
+bool clsDlgPanel::OnInitDialog() {
+    if (!settings) return CDialogKw2::OnInitDialog();
+    AppSettings& s = *settings;
+
+    iniFile = s.*kind_.iniPath;
+    if (kind_.loadRange) {
+        SettingsStore store(s.*kind_.iniPath);
+        kind_.loadRange(store, s);
+    }
+    CDialogKw2::OnInitDialog();
+    setWindowIcon(AppIcon());  // big and small icon alike
+    worker_.SetStopFlag(PanelWorker::kRun);
+    InitBeforeIdentify();
+
+    const int com = ComNumber();
+    const int result = IdentifyBox(*link_, s.port, com, s.txOnly, s.deviceName);
+    startupWatch_.start();
+    if (result == kIdentifyNoPort || result == kIdentifyNoAnswer) {
+        ReportFailure(result == kIdentifyNoPort ? kMessageNoPort : kMessageNoAnswer);
+    }
+    // After a failed identification the name is empty, so this follows as a second message.
+    if (s.deviceName != kind_.expectedDevice) ReportFailure(kind_.wrongBoxMessage);
+    startupWatch_.stop();
+
+    InitBeforeWorker();
+    worker_.SetStopFlag(PanelWorker::kRun);
+    s.workerPhase = 0;
+    // The worker starts even when no box was found: its first request then times out and it
+    // reports that to the launcher.
+    if (worker_.Start(MakeWorkerStep(worker_.Poster()), s.channelIndex, &s.workerPhase)) {
+        worker_.KeepAlive(link_);
+    }
+    s.workerPhase = kind_.workerStartPhase;
+    InitAfterWorker();
+    return true;
+}
+
+void clsDlgPanel::ReportFailure(int message) {
+    AppSettings& s = *settings;
+    const std::string text = FailureText(message, ComNumber());
+    s.port.baudRate = 0;
+    slk_SetChildErr(s.channelIndex, message);
+    // Once the launcher has asked the panel to end, no further box waits for the user.
+    if (!closeAsked_) ShowMessageBox(this, text);
+}
+
+void clsDlgPanel::WatchMainStatus() {
+    if (settings && slk_GetMainSta(settings->channelIndex) == 1) OnCloseAsked();
+}
+
+void clsDlgPanel::OnCloseAsked() {
+    startupWatch_.stop();
+    closeAsked_ = true;
+    // Ends every running event loop of this thread (an open message box, the modal run) and
+    // every one started later, as a quit message does; the window is then destroyed.
+    QCoreApplication::exit(0);
+}
+
+bool clsDlgPanel::event(QEvent* e) {
+    if (e->type() == static_cast<QEvent::Type>(kWmUser100)) {
+        const auto* message = static_cast<PostedMessage*>(e);
+        if (message->wParam == kPanelCloseAsked) {
+            OnCloseAsked();
+        } else {
+            OnPanelMessage(static_cast<int>(message->wParam));
+        }
+        return true;
+    }
+    return CDialogKw2::event(e);
+}
+
+void clsDlgPanel::closeEvent(QCloseEvent* e) {
+    OnClose();
+    CDialogKw2::closeEvent(e);
+}
+
+void clsDlgPanel::OnDestroy() {
+    startupWatch_.stop();
+    if (!settings) return;
+    AppSettings& s = *settings;
+    if (kind_.saveRange) {
+        SettingsStore store(s.*kind_.iniPath);
+        kind_.saveRange(store, s);
+    }
+    if (worker_.Created()) {
+        // After the limit the window goes on without the worker's confirmation; the worker keeps
+        // the link object alive until it ends.
+        worker_.Stop(PanelWorker::kStopLimitMs);
+    }
+    slk_SetChildSta(s.channelIndex, kChildEnded);
+    link_->Close();
+    CDialogKw2::OnDestroy();
+}
