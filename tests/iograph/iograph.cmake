@@ -1,0 +1,3 @@
+# The signal history on its own (no Qt), and the timing chart painted into images.
+vantrel_add_test(signal_history_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/signal_history_test.cpp)
+vantrel_add_test(chart_paint_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/chart_paint_test.cpp QT)
