@@ -32,8 +32,8 @@ void DaWorker::Step() {
 }
 
 void DaWorker::Run() {
-    if (requestTime_ != 0) {
-        if (TickCount() - requestTime_ > kEchoLimitMs) {
+    if (requestTime_.load() != 0) {
+        if (TickCount() - requestTime_.load() > kEchoLimitMs) {
             slk_SetChildErr(settings_.channelIndex, kErrorNoEcho);
             requestTime_ = 0;
             settings_.workerPhase = kFailed;
@@ -57,8 +57,10 @@ void DaWorker::SendIfChanged() {
 
     char command[kCommandBufferSize];
     const int length = FormatVoltageCommand(range, volts, command);
-    link_.Write(command, length, 1);
+    // Marked as waiting just before it leaves, so whoever sees the command at the box also sees
+    // it waiting for its echo.
     requestTime_ = NonZeroTick(TickCount());
+    link_.Write(command, length, 1);
 }
 
 void DaWorker::ReadEcho() {

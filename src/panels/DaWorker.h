@@ -26,7 +26,8 @@ class DaWorker : public PanelWorkerStep {
     DaWorker(SerialLink& link, AppSettings& settings, PostToWindow post);
     void Step() override;
 
-    bool waitingForEcho() const { return requestTime_ != 0; }
+    // True while a command waits for its echo; may be read from the window's thread.
+    bool waitingForEcho() const { return requestTime_.load() != 0; }
 
   private:
     void Run();
@@ -37,7 +38,7 @@ class DaWorker : public PanelWorkerStep {
     AppSettings& settings_;
     PostToWindow post_;
 
-    uint32_t requestTime_ = 0;  // tick of the command waiting for its echo; 0 none
+    RelaxedAtomic<uint32_t> requestTime_{0};  // tick of the command waiting for its echo; 0 none
     char line_[SerialLink::kLineBufferSize] = {};
     int lineLength_ = 0;
 };

@@ -3,7 +3,6 @@
 #include <QRadioButton>
 
 #include "device/identify_box.h"
-#include "panels/DaWorker.h"
 #include "panels/da_values.h"
 #include "platform/fonts.h"
 
@@ -110,7 +109,9 @@ void clsDlgDA::InitBeforeIdentify() {
 }
 
 std::unique_ptr<PanelWorkerStep> clsDlgDA::MakeWorkerStep(PostToWindow post) {
-    return std::make_unique<DaWorker>(link(), *settings, std::move(post));
+    auto step = std::make_unique<DaWorker>(link(), *settings, std::move(post));
+    daWorker_ = step.get();
+    return step;
 }
 
 void clsDlgDA::InitAfterWorker() {

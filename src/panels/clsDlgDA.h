@@ -6,6 +6,7 @@
 #include "controls/CButtonEx.h"
 #include "controls/CEditEx.h"
 #include "controls/CStaticEx.h"
+#include "panels/DaWorker.h"
 #include "panels/clsDlgPanel.h"
 #include "platform/dialog_template.h"
 
@@ -31,6 +32,11 @@ class clsDlgDA : public clsDlgPanel {
     static const DialogTemplate& Template();
     static const PanelKind& Kind();
 
+    // True while the worker's last command waits for the box's echo.
+    bool WaitingForEcho() const {
+        return WorkerCreated() && daWorker_ && daWorker_->waitingForEcho();
+    }
+
   protected:
     void InitBeforeIdentify() override;
     std::unique_ptr<PanelWorkerStep> MakeWorkerStep(PostToWindow post) override;
@@ -47,6 +53,8 @@ class clsDlgDA : public clsDlgPanel {
     void OnRange(int range);
     void OnChangeVoltage() {}  // typing changes nothing until "変換" is pressed
 
+    // The running worker's step, owned by the worker; used only while the worker exists.
+    const DaWorker* daWorker_ = nullptr;
     CEditEx* voltage_ = nullptr;
     CButtonEx* presets_[3] = {};
     CButtonEx* convert_ = nullptr;

@@ -8,3 +8,10 @@ vantrel_add_test(panel_workers_test SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ad_worker_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/da_worker_test.cpp
     LIBS vantrel_test_boxsim vantrel_test_ptybox)
+
+vantrel_add_test(panel_values_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/panel_values_test.cpp)
+vantrel_add_test(panel_windows_test QT SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ad_panel_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/da_panel_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/panel_lifecycle_test.cpp
+    LIBS vantrel_test_boxsim)

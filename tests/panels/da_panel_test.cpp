@@ -1,0 +1,160 @@
+// The D/A panel's window on the offscreen platform, with a simulated D/A box behind it: what
+// the user types or presses, what the panel shows and what the box receives.
+#include <QLineEdit>
+#include <QRadioButton>
+#include <map>
+
+#include "controls/CButtonEx.h"
+#include "controls/CEditEx.h"
+#include "controls/CStaticEx.h"
+#include "device/box_sim_helper.h"
+#include "panel_test_util.h"
+#include "panels/DaWorker.h"
+#include "panels/clsDlgDA.h"
+#include "platform/profile_file.h"
+
+namespace {
+
+std::string Text(QWidget* dialog, int id) {
+    if (auto* label = Control<QLabel>(dialog, id)) return label->text().toStdString();
+    if (auto* edit = Control<QLineEdit>(dialog, id)) return edit->text().toStdString();
+    if (auto* button = Control<QAbstractButton>(dialog, id)) return button->text().toStdString();
+    return "(none)";
+}
+
+}  // namespace
+
+class DaPanelTest : public IsolatedTest {};
+
+TEST_F(DaPanelTest, ConvertPresetsAndRangeSetTheVoltageTheBoxReceives) {
+    BoxSim sim({"--box", "da,speed=19200,com=4"});
+    ASSERT_TRUE(sim.ready());
+    AppSettings settings = PanelSettings(kRoleDa, 4, 2, env.root());
+    WriteFile(settings.daIni, "[Setting]\r\nRange=0\r\n");
+    RecordedBoxes boxes(2);
+    clsDlgDA panel(&settings);
+    panel.show();
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(panel.windowTitle().toStdString(), "QVX-D/A COM4 19200bps");
+
+    // Display initialisation.
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdVoltage), "0.0000");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdPreset0), "0V出力");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdPreset0 + 1), "+5V出力");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdPreset0 + 2), "+10V出力");
+    EXPECT_TRUE(Control<QRadioButton>(&panel, clsDlgDA::kIdRange0to10)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(&panel, clsDlgDA::kIdRangePm10)->isChecked());
+
+    // Fonts: face "ＭＳ ゴシック" in the sizes of each control.
+    auto* caption = Control<CStaticEx>(&panel, clsDlgDA::kIdVoltageCaption);
+    EXPECT_EQ(caption->logFont().faceName, "ＭＳ ゴシック");
+    EXPECT_EQ(caption->logFont().weight, 700);
+    EXPECT_EQ(caption->logFont().height, 22);
+    auto* edit = Control<CEditEx>(&panel, clsDlgDA::kIdVoltage);
+    EXPECT_EQ(edit->logFont().width, 11);
+    EXPECT_EQ(edit->logFont().height, 22);
+    EXPECT_EQ(Control<CButtonEx>(&panel, clsDlgDA::kIdPreset0 + 2)->logFont().height, 18);
+    EXPECT_EQ(Control<CButtonEx>(&panel, clsDlgDA::kIdConvert)->logFont().width, 13);
+    EXPECT_EQ(Control<CStaticEx>(&panel, clsDlgDA::kIdOutput)->logFont().height, 24);
+    EXPECT_EQ(Control<CStaticEx>(&panel, clsDlgDA::kIdOutput)->logFont().weight, 400);
+    EXPECT_EQ(Control<CStaticEx>(&panel, clsDlgDA::kIdUnit)->logFont().height, 26);
+    EXPECT_EQ(Control<CStaticEx>(&panel, clsDlgDA::kIdOutputCaption)->logFont().weight, 700);
+
+    // Opening sends nothing.
+    ASSERT_TRUE(WaitForUi([&] { return settings.workerPhase == DaWorker::kRunning; }));
+    PumpFor(200);
+    EXPECT_EQ(sim.CountInLog("rx \"P"), 0);
+
+    // Each change is sent once, and its echo taken, before the test makes the next one (a
+    // change while the echo is on its way would be a failed command).
+    int sent = 0;
+    std::map<std::string, int> times;
+    auto expectSent = [&](const std::string& command) {
+        ++sent;
+        const int n = ++times[command];
+        EXPECT_TRUE(WaitForUi([&] {
+            return sim.CountInLog("rx \"" + command + "\"") == n &&
+                   sim.CountInLog("tx \"" + command + "\"") == n && !panel.WaitingForEcho();
+        })) << command;
+        EXPECT_EQ(sim.CountInLog("rx \"P"), sent) << command;
+    };
+    auto type = [&](const char* text) {
+        edit->setText(QString::fromUtf8(text));
+        Click(&panel, clsDlgDA::kIdConvert);
+    };
+
+    // 12 in the 0 to 10 V range: 10 V.
+    type("12");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "10.0000V");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdVoltage), "12");  // the edit box is left as typed
+    expectSent("PFFFF");
+    // -3: 0 V.
+    type("-3");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");
+    expectSent("P0000");
+    // Not numbers: nothing changes, nothing is sent.
+    type("1e1");
+    type("");
+    EXPECT_EQ(settings.daBlock.daVolts, 0.0);
+    // A lone "." is 0 V, already set: nothing is sent.
+    type(".");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");
+    PumpFor(100);
+    EXPECT_EQ(sim.CountInLog("rx \"P"), sent);
+
+    Click(&panel, clsDlgDA::kIdPreset0 + 1);  // "+5V出力"
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "5.0000V");
+    expectSent("P7FFF");
+
+    // The range switch sends 5 V in the new range and changes the presets, not the edit box.
+    edit->setText("7.5");
+    Click(&panel, clsDlgDA::kIdRangePm10);
+    EXPECT_EQ(settings.daBlock.daRange, 1);
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdPreset0), "-10V出力");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdPreset0 + 1), "0V出力");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdPreset0 + 2), "+10V出力");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdVoltage), "7.5");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "5.0000V");
+    expectSent("PBFFF");
+
+    Click(&panel, clsDlgDA::kIdPreset0 + 1);  // "0V出力" in -10 to 10 V
+    expectSent("P7FFF");
+    Click(&panel, clsDlgDA::kIdPreset0);  // "-10V出力"
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-10.0000V");
+    expectSent("P0000");
+    // Back to 0 to 10 V with -10 V set: the voltage stays, the command is clamped to P0000.
+    Click(&panel, clsDlgDA::kIdRange0to10);
+    EXPECT_EQ(settings.daBlock.daVolts, -10.0);
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-10.0000V");
+    expectSent("P0000");
+    EXPECT_EQ(sim.CountInLog("rx \"P0000\""), 3);
+
+    EXPECT_EQ(slk_GetChildErr(2), 0);
+    panel.done(0);
+    EXPECT_EQ(GetPrivateProfileInt("Setting", "Range", -1, settings.daIni), 0);
+    EXPECT_EQ(slk_GetChildSta(2), 3);
+}
+
+TEST_F(DaPanelTest, SilentBoxGivesTwelveAfterTheFirstChangeOnly) {
+    // Identification takes three answers; after them the box says nothing more.
+    BoxSim sim({"--box", "da,speed=9600,com=5,fail=silent-after:3"});
+    ASSERT_TRUE(sim.ready());
+    AppSettings settings = PanelSettings(kRoleDa, 5, 3, env.root());
+    RecordedBoxes boxes(3);
+    clsDlgDA panel(&settings);
+    panel.show();
+    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_TRUE(WaitForUi([&] { return settings.workerPhase == DaWorker::kRunning; }));
+    PumpFor(700);
+    EXPECT_EQ(slk_GetChildErr(3), 0);
+
+    Click(&panel, clsDlgDA::kIdPreset0 + 2);  // "+10V出力"
+    ASSERT_TRUE(WaitForUi([&] { return slk_GetChildErr(3) == DaWorker::kErrorNoEcho; }));
+    EXPECT_TRUE(WaitForUi([&] { return settings.workerPhase == 0; }));
+    // Later changes are shown, not sent.
+    Click(&panel, clsDlgDA::kIdPreset0);
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-10.0000V");
+    PumpFor(200);
+    EXPECT_EQ(sim.CountInLog("rx \"P"), 1);
+}

@@ -1,0 +1,66 @@
+// Helpers for the panel window tests: event pumping while waiting, recorded message boxes and
+// a settings record for one panel in the test's folder.
+#pragma once
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QWidget>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "settings/AppSettings.h"
+#include "statlink.h"
+#include "support/test_env.h"
+
+// Waits for cond while the window thread handles its events (posted refreshes among them).
+template <class Cond>
+bool WaitForUi(Cond cond, int timeoutMs = 10000) {
+    return WaitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            return cond();
+        },
+        timeoutMs);
+}
+
+inline void PumpFor(int ms) {
+    WaitForUi([] { return false; }, ms);
+}
+
+// The control with this id in a built template (objects are named "ctl<id>").
+template <class T = QWidget>
+T* Control(QWidget* dialog, int id) {
+    return dialog->findChild<T*>(QStringLiteral("ctl%1").arg(id));
+}
+
+inline void Click(QWidget* dialog, int id) {
+    if (auto* button = Control<QAbstractButton>(dialog, id)) button->click();
+}
+
+// Message boxes recorded instead of shown, with the channel's error word at that moment.
+class RecordedBoxes {
+  public:
+    explicit RecordedBoxes(int channel) {
+        SetMessageBoxHook([this, channel](const std::string& text) {
+            boxes.emplace_back(text, slk_GetChildErr(channel));
+        });
+    }
+    ~RecordedBoxes() { SetMessageBoxHook({}); }
+    std::vector<std::pair<std::string, int>> boxes;
+};
+
+// A record as start-up fills it for a panel on COM com, channel channel, ini files in folder.
+inline AppSettings PanelSettings(int role, int com, int channel, const std::string& folder) {
+    AppSettings s;
+    s.role = role;
+    s.channelIndex = channel;
+    s.adIni = folder + "vantrelAD" + std::to_string(com) + ".ini";
+    s.daIni = folder + "vantrelDA" + std::to_string(com) + ".ini";
+    s.ioIni = folder + "vantrelIO" + std::to_string(com) + ".ini";
+    s.adBlock.adCom = com;
+    s.daBlock.daCom = com;
+    s.ioBlock.ioCom = com;
+    return s;
+}
