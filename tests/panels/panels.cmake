@@ -15,3 +15,9 @@ vantrel_add_test(panel_windows_test QT SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/da_panel_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/panel_lifecycle_test.cpp
     LIBS vantrel_test_boxsim)
+
+vantrel_add_test(panel_process_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/panel_process_test.cpp
+    LIBS vantrel_test_boxsim)
+target_compile_definitions(panel_process_test PRIVATE
+    VANTREL_ROLE_DIALOGS_SOURCE="${PROJECT_SOURCE_DIR}/src/startup/RoleDialogs.cpp")
+add_dependencies(panel_process_test vantrel)

@@ -1,0 +1,70 @@
+// A real panel process: vantrel started as the launcher starts it, on a simulated A/D box.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "device/box_sim_helper.h"
+#include "platform/profile_file.h"
+#include "statlink.h"
+
+extern char** environ;
+
+namespace {
+
+// Start-up constructs the panels only once its role dialogs know them.
+bool StartupRunsThePanels() {
+    return ReadFile(VANTREL_ROLE_DIALOGS_SOURCE).find("clsDlgAD(") != std::string::npos;
+}
+
+pid_t StartPanel(const std::vector<std::string>& args) {
+    const std::string exe = BinDir() + "vantrel";
+    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    return pid;
+}
+
+// The exit status once the process has ended within timeoutMs; -1 when it had to be killed.
+int WaitForExit(pid_t pid, int timeoutMs) {
+    int status = 0;
+    if (WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeoutMs)) {
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+}  // namespace
+
+class PanelProcessTest : public IsolatedTest {};
+
+TEST_F(PanelProcessTest, LauncherMainWordEndsAnAdPanelProcess) {
+    if (!StartupRunsThePanels()) GTEST_SKIP() << "start-up does not construct clsDlgAD yet";
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    BoxSim sim({"--box", "ad,speed=19200,com=3,volts=2.5"});
+    ASSERT_TRUE(sim.ready());
+    slk_SetMainSta(0, 0);
+
+    const pid_t pid = StartPanel({"/3", "/QVX-AD", "/0"});
+    ASSERT_GT(pid, 0);
+    // Identified, and the worker polls: "-10～10V" while the ini has no range.
+    const bool polling = sim.WaitForLog("rx \"B7\"", 60000);
+    EXPECT_TRUE(polling);
+    EXPECT_EQ(slk_GetChildErr(0), 0);
+
+    slk_SetMainSta(0, 1);
+    EXPECT_EQ(WaitForExit(pid, 60000), 0);
+    EXPECT_EQ(slk_GetChildSta(0), 3);
+    if (polling && !PathExists(BinDir() + "vantrel.ini")) {
+        const std::string ini = env.settingsFolder() + "vantrelAD3.ini";
+        EXPECT_EQ(GetPrivateProfileInt("Setting", "Range", -1, ini), 1);
+        EXPECT_NE(GetPrivateProfileInt("System", "Left", -1, ini), -1);
+    }
+}
