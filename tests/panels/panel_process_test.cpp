@@ -17,7 +17,7 @@ namespace {
 
 // Start-up constructs the panels only once its role dialogs know them.
 bool StartupRunsThePanels() {
-    return ReadFile(VANTREL_ROLE_DIALOGS_SOURCE).find("clsDlgAD(") != std::string::npos;
+    return ReadFile(VANTREL_ROLE_DIALOGS_SOURCE).find("panels/clsDlgAD.h") != std::string::npos;
 }
 
 pid_t StartPanel(const std::vector<std::string>& args) {
