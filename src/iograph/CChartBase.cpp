@@ -17,7 +17,10 @@ void CChartBase::Render(QImage& image) {
     if (w <= 0 || h <= 0) return;
     QPainter p(&image);
     // The background rectangle, outlined by the default one-pixel black pen.
-    p.fillRect(0, 0, w, h, Qt::black);
+    p.fillRect(0, 0, w, 1, Qt::black);
+    p.fillRect(0, h - 1, w, 1, Qt::black);
+    p.fillRect(0, 0, 1, h, Qt::black);
+    p.fillRect(w - 1, 0, 1, h, Qt::black);
     if (w > 2 && h > 2) p.fillRect(1, 1, w - 2, h - 2, ToQColor(BackgroundColor()));
     if (grid.visible) DrawGrid(p, w, h);
     Draw(p, w, h);

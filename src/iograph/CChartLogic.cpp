@@ -136,6 +136,17 @@ void CChartLogic::Draw(QPainter& p, int w, int h) {
     }
 }
 
+// Appends a point; a point that only continues a horizontal run moves the run's end instead.
+// The pixels are the same (each run covers its start up to its end), with far fewer points.
+void CChartLogic::ExtendLine(int x, int y) {
+    const int n = line_.size();
+    if (n >= 2 && line_[n - 1].y() == y && line_[n - 2].y() == y) {
+        line_[n - 1].setX(x);
+    } else {
+        line_.append(QPoint(x, y));
+    }
+}
+
 // A stepped line: a level change runs horizontally to the new sample's x and then vertically
 // to the new level. The line goes out in one polyline; the marks follow on top of it.
 void CChartLogic::DrawTrace(QPainter& p, int trace, const VisibleRange& r, int w, int h) {
@@ -158,9 +169,9 @@ void CChartLogic::DrawTrace(QPainter& p, int trace, const VisibleRange& r, int w
         if (j == 0) {
             line_.append(QPoint(x, y));
         } else if (y == prevY) {
-            line_.append(QPoint(x, y));
+            ExtendLine(x, y);
         } else {
-            line_.append(QPoint(x, prevY));
+            ExtendLine(x, prevY);
             marks_.push_back(Mark{x, y, y < prevY});
             line_.append(QPoint(x, y));
         }

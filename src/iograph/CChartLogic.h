@@ -84,6 +84,7 @@ class CChartLogic : public CChartVariable<short> {
                   uint32_t color);
     void DrawStatic(QPainter& p, const TextFont& f, int x, int y, const QStaticText& text,
                     uint32_t color);
+    void ExtendLine(int x, int y);
     void DrawTrace(QPainter& p, int trace, const VisibleRange& range, int w, int h);
 
     bool fontsMade_ = false;
