@@ -14,4 +14,4 @@ add_dependencies(launcher_window_test vantrel-fake-panel)
 vantrel_add_test(launcher_signal_test QT SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/launcher_signal_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/launcher_test_support.cpp)
-add_dependencies(launcher_signal_test vantrel-fake-panel vantrel-launcher-host)
+add_dependencies(launcher_signal_test vantrel vantrel-fake-panel vantrel-launcher-host)

@@ -4,12 +4,52 @@
 #include <signal.h>
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "coordination/StatusWords.h"
 #include "launcher/clsDlgOption.h"
 #include "launcher_test_support.h"
 #include "platform/profile_file.h"
+
+namespace {
+
+// True once the process has handlers of its own for SIGTERM, SIGINT and SIGHUP, which the
+// launcher window sets up at its initialisation.
+bool CatchesTerminationSignals(qint64 pid) {
+    const QString status =
+        QString::fromStdString(ReadFile("/proc/" + std::to_string(pid) + "/status"));
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("SigCgt:\\s*([0-9a-f]+)")).match(status);
+    if (!m.hasMatch()) return false;
+    const qulonglong caught = m.captured(1).toULongLong(nullptr, 16);
+    const qulonglong wanted =
+        (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1)) | (1ull << (SIGHUP - 1));
+    return (caught & wanted) == wanted;
+}
+
+}  // namespace
+
+TEST_F(LauncherTest, SigtermClosesTheRealLauncher) {
+    // The vantrel executable as start-up runs it: settings in the per-user folder of this test.
+    WriteFile(IniPath(), "[Option]\r\nCh2_COM=6\r\nCh2_MODE=3\r\n");
+    QProcess launcher;
+    launcher.setProgram(QString::fromStdString(BinDir() + "vantrel"));
+    launcher.start();
+    ASSERT_TRUE(launcher.waitForStarted(30000));
+    ASSERT_TRUE(WaitFor([&] { return CatchesTerminationSignals(launcher.processId()); }, 60000));
+    for (int i = 0; i < kChannelCount; ++i) SetMainStatus(i, 0);
+
+    ASSERT_EQ(::kill(static_cast<pid_t>(launcher.processId()), SIGTERM), 0);
+    ASSERT_TRUE(launcher.waitForFinished(60000));
+    EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(launcher.exitCode(), 0);
+    EXPECT_NE(GetPrivateProfileInt("System", "Left", -1, IniPath()), -1);
+    EXPECT_EQ(GetPrivateProfileInt("Option", "Ch2_COM", -1, IniPath()), 6);
+    EXPECT_EQ(GetPrivateProfileInt("Option", "Ch2_MODE", -1, IniPath()), 3);
+    EXPECT_EQ(GetPrivateProfileInt("Option", "AutoRun", -1, IniPath()), 0);
+    for (int i = 0; i < kChannelCount; ++i) EXPECT_EQ(GetMainStatus(i), 1);
+}
 
 TEST_F(LauncherTest, TerminationSignalsCloseARealLauncherLikeItsCloseButton) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
