@@ -152,9 +152,11 @@ bool CVantrelDlg::OnInitDialog() {
     if (settings && settings->autoCom < 1) settings->chCom.fill(1);
     UpdateRows(true);
 
+    // The full size is the template's, also when a window closed collapsed is shown again.
     expanded = 0;
-    fullWidth = width();
-    fullHeight = height();
+    const QSize full = dlg.MapDialogRect(QRect(0, 0, Template().width, Template().height)).size();
+    fullWidth = full.width();
+    fullHeight = full.height();
     setFixedSize(fullWidth, CollapsedHeight());
 
     if (settings && settings->autoRun > 0) {
