@@ -82,13 +82,13 @@ TEST_F(DaWorkerTest, NoEchoPublishesTwelveAndNothingIsSentAfterwards) {
     DaWorker worker(link, settings, nullptr);
     worker.Step();
 
+    const int64_t beforeSend = NowMs();
     settings.daBlock.daVolts = 2.5;
     EXPECT_EQ(NextRequest(worker, box), "P9FFF");
-    const int64_t sent = NowMs();
     // Changes made while the command waits go out only after its echo, which never comes.
     settings.daBlock.daVolts = 7.5;
     ASSERT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == DaWorker::kFailed; }));
-    EXPECT_GE(NowMs() - sent, 500);
+    EXPECT_GE(NowMs() - beforeSend, 500);
     EXPECT_EQ(slk_GetChildErr(2), DaWorker::kErrorNoEcho);
     worker.Step();
     EXPECT_EQ(settings.workerPhase, DaWorker::kIdle);

@@ -98,7 +98,7 @@ TEST_F(PanelLifecycleTest, BoxAbsentShowsTwoMessagesThenTheWorkerReportsItsTimeO
 }
 
 TEST_F(PanelLifecycleTest, AnotherKindOfBoxGivesTheWrongBoxMessageOnly) {
-    BoxSim sim({"--box", "da,speed=38400,com=2", "--box", "ad,speed=9600,com=6"});
+    BoxSim sim({"--box", "da,speed=9600,com=2", "--box", "ad,speed=9600,com=6"});
     ASSERT_TRUE(sim.ready());
     {
         // A D/A box on the A/D panel's port: message 14; the worker still asks it, then gives up.
@@ -106,7 +106,9 @@ TEST_F(PanelLifecycleTest, AnotherKindOfBoxGivesTheWrongBoxMessageOnly) {
         RecordedBoxes boxes(0);
         clsDlgAD panel(&settings);
         panel.show();
-        ASSERT_EQ(boxes.boxes.size(), 1u);
+        std::string shown;
+        for (const auto& box : boxes.boxes) shown += box.first + "\n";
+        ASSERT_EQ(boxes.boxes.size(), 1u) << shown << sim.Log();
         EXPECT_EQ(boxes.boxes[0].first, "QVX-A/Dが接続されていません。 COM[2]");
         EXPECT_EQ(boxes.boxes[0].second, 14);
         EXPECT_EQ(settings.deviceName, "QVX-D/A");
