@@ -73,7 +73,7 @@ bool CVantrelApp::InitInstance(const std::vector<std::string>& args,
 void CVantrelApp::RunRoleDialog() {
     const bool adPanel = settings_.role == kRoleAd;
     if (adPanel) PrepareGraphComponent(settings_);
-    std::unique_ptr<QDialog> dialog = MakeRoleDialog(&settings_);
+    std::unique_ptr<QDialog> dialog = factory_ ? factory_(&settings_) : MakeRoleDialog(&settings_);
     dialog->exec();
     if (adPanel) EndGraphComponent();
     dialog.reset();

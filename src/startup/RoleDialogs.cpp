@@ -1,11 +1,12 @@
 #include "startup/RoleDialogs.h"
 
+#include "launcher/CVantrelDlg.h"
+#include "panels/clsDlgAD.h"
+#include "panels/clsDlgDA.h"
 #include "platform/app_icon.h"
 
 namespace {
 
-// Stands in for a role's window until that window exists: an empty dialog with the window's
-// class name and caption.
 std::unique_ptr<QDialog> PlainDialog(const char* className, const char* caption) {
     auto dialog = std::make_unique<QDialog>();
     dialog->setObjectName(QString::fromUtf8(className));
@@ -16,7 +17,7 @@ std::unique_ptr<QDialog> PlainDialog(const char* className, const char* caption)
 
 }  // namespace
 
-std::unique_ptr<QDialog> MakeRoleDialog(AppSettings* settings) {
+std::unique_ptr<QDialog> MakeStandInRoleDialog(AppSettings* settings) {
     switch (settings->role) {
         case kRoleIo:
             return PlainDialog("clsDlgIO", "QVX-I/O");
@@ -26,5 +27,18 @@ std::unique_ptr<QDialog> MakeRoleDialog(AppSettings* settings) {
             return PlainDialog("clsDlgAD", "QVX-A/D");
         default:
             return PlainDialog("CVantrelDlg", "Vantrel");
+    }
+}
+
+std::unique_ptr<QDialog> MakeRoleDialog(AppSettings* settings) {
+    switch (settings->role) {
+        case kRoleIo:
+            return PlainDialog("clsDlgIO", "QVX-I/O");
+        case kRoleDa:
+            return std::make_unique<clsDlgDA>(settings);
+        case kRoleAd:
+            return std::make_unique<clsDlgAD>(settings);
+        default:
+            return std::make_unique<CVantrelDlg>(settings);
     }
 }

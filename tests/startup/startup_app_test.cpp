@@ -8,8 +8,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "launcher/CVantrelDlg.h"
+#include "panels/clsDlgAD.h"
+#include "panels/clsDlgDA.h"
 #include "plotwin.h"
 #include "startup/CVantrelApp.h"
+#include "startup/RoleDialogs.h"
 #include "startup/clsMesDlg.h"
 #include "support/test_env.h"
 
@@ -61,6 +65,7 @@ class Startup : public IsolatedTest {
     std::vector<SeenWindow> Run(CVantrelApp& app, const std::vector<std::string>& args) {
         ModalCloser closer;
         GraphCallTraceClear();
+        app.SetRoleDialogFactory(MakeStandInRoleDialog);
         EXPECT_FALSE(app.InitInstance(args, modulePath()));
         return closer.windows;
     }
@@ -197,6 +202,7 @@ TEST_F(Startup, OnlyOneLauncherPerBaseName) {
     EXPECT_EQ(seen[0].objectName, "clsDlgIO");
     CVantrelApp other;
     ModalCloser closer;
+    other.SetRoleDialogFactory(MakeStandInRoleDialog);
     other.InitInstance({}, exe.path() + "vantrel-b");
     ASSERT_EQ(closer.windows.size(), 1u);
     EXPECT_EQ(closer.windows[0].objectName, "CVantrelDlg");
@@ -248,4 +254,14 @@ TEST_F(Startup, GraphComponentOfTheAdPanel) {
                                     GraphSetupCalls(5) + "GraphTerminate\n");
         EXPECT_FALSE(PathExists(graphIni));
     }
+}
+
+TEST(RoleDialogs, EachRoleGetsItsOwnWindow) {
+    AppSettings settings;
+    settings.role = kRoleLauncher;
+    EXPECT_NE(dynamic_cast<CVantrelDlg*>(MakeRoleDialog(&settings).get()), nullptr);
+    settings.role = kRoleDa;
+    EXPECT_NE(dynamic_cast<clsDlgDA*>(MakeRoleDialog(&settings).get()), nullptr);
+    settings.role = kRoleAd;
+    EXPECT_NE(dynamic_cast<clsDlgAD*>(MakeRoleDialog(&settings).get()), nullptr);
 }
