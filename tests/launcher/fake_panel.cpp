@@ -22,9 +22,14 @@ std::string Env(const char* name) {
     return v ? v : "";
 }
 
+// Written under another name and renamed, so a test that sees the file sees all of it.
 void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << text;
+    }
+    std::rename(temp.c_str(), path.c_str());
 }
 
 }  // namespace
