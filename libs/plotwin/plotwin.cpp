@@ -1,6 +1,6 @@
-// The C interface of the graph component. Each call is recorded in the call trace; the strip
-// chart window itself is driven from here once it exists (GraphOpen shows it, GraphPutData
-// appends to its series, GraphTerminate closes it).
+// The C interface of the graph component. Each call is recorded in the call trace and then
+// handed to the component of the running QApplication; without one (or off its thread) the
+// trace is all a call leaves.
 #include "plotwin.h"
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "GraphComponent.h"
 #include "call_trace.h"
 
 namespace {
@@ -22,6 +23,8 @@ std::string Number(double v) {
     return buf;
 }
 
+using plotwin::GraphComponent;
+
 }  // namespace
 
 extern "C" {
@@ -29,22 +32,26 @@ extern "C" {
 int GraphInitialize(int channels, int a, int b, const char* iniPath) {
     plotwin::TraceCall("GraphInitialize " + std::to_string(channels) + " " + std::to_string(a) +
                        " " + std::to_string(b) + " " + Text(iniPath));
+    if (GraphComponent* g = GraphComponent::Get()) g->Initialize(channels, a, b, iniPath);
     return 0;
 }
 
 int GraphDataClear(void) {
     plotwin::TraceCall("GraphDataClear");
+    if (GraphComponent* g = GraphComponent::Get()) g->ClearData();
     return 0;
 }
 
 int GraphSetParameter(int ch, int com, const char* name, int a, int b) {
     plotwin::TraceCall("GraphSetParameter " + std::to_string(ch) + " " + std::to_string(com) + " " +
                        Text(name) + " " + std::to_string(a) + " " + std::to_string(b));
+    if (GraphComponent* g = GraphComponent::Get()) g->SetParameter(ch, com, name, b);
     return 0;
 }
 
 int GraphOpen(void) {
     plotwin::TraceCall("GraphOpen");
+    if (GraphComponent* g = GraphComponent::Get()) g->Open();
     return 0;
 }
 
@@ -54,11 +61,14 @@ int GraphPutData(int ch, const double* values, int count, int step) {
     if (!values) line += " (null)";
     line += " " + std::to_string(count) + " " + std::to_string(step);
     plotwin::TraceCall(line);
+    if (GraphComponent* g = GraphComponent::Get()) g->PutData(ch, values, count, step);
     return 0;
 }
 
 int GraphTerminate(void) {
     plotwin::TraceCall("GraphTerminate");
+    // Never makes a component just to end it.
+    if (GraphComponent::Existing() && GraphComponent::Get()) GraphComponent::Get()->Terminate();
     return 0;
 }
 

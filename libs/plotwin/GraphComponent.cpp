@@ -1,0 +1,201 @@
+#include "GraphComponent.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QThread>
+#include <cmath>
+
+#include "placement_ini.h"
+
+namespace plotwin {
+namespace {
+
+GraphComponent* g_component = nullptr;  // only touched on the user-interface thread
+
+// Smallest window the placement restores; anything smaller is taken as damaged.
+constexpr int kMinWidth = 200;
+constexpr int kMinHeight = 150;
+constexpr int kMaxExtent = 100000;
+
+int ClampOr(int value, int low, int high, int fallback) {
+    if (value < low) return fallback;
+    return value > high ? high : value;
+}
+
+// True when at least a corner of rect can be grabbed on some screen.
+bool OnSomeScreen(const QRect& rect) {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect seen = rect.intersected(screen->availableGeometry());
+        if (seen.width() >= 50 && seen.height() >= 50) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+GraphComponent::GraphComponent() {
+    Reset(kMaxChannels, kDefaultRefreshMs, kDefaultPoints);
+}
+
+GraphComponent* GraphComponent::Get() {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread()) return nullptr;
+    if (!g_component) {
+        g_component = new GraphComponent;
+        // Runs first thing in the QApplication's destructor, while widgets can still go.
+        qAddPostRoutine(&GraphComponent::Destroy);
+    }
+    return g_component;
+}
+
+GraphComponent* GraphComponent::Existing() {
+    return g_component;
+}
+
+void GraphComponent::Destroy() {
+    GraphComponent* component = g_component;
+    g_component = nullptr;
+    if (component) delete component->window_.data();
+    delete component;
+}
+
+void GraphComponent::Reset(int channels, int refreshMs, int points) {
+    points_ = points;
+    refreshMs_ = refreshMs;
+    rings_.assign(static_cast<size_t>(channels), SampleRing(points));
+    changed_.assign(static_cast<size_t>(channels), true);
+    names_.clear();
+    for (int i = 1; i <= channels; ++i) names_.push_back("CH" + std::to_string(i));
+    shown_.assign(static_cast<size_t>(channels), true);
+}
+
+void GraphComponent::Initialize(int channels, int refreshMs, int points, const char* iniPath) {
+    const int c = ClampOr(channels, 1, kMaxChannels, kMaxChannels);
+    const int r = ClampOr(refreshMs, 10, 60000, kDefaultRefreshMs);
+    const int p = ClampOr(points, 2, kMaxPoints, kDefaultPoints);
+    // A window made for the old parameters is made again (at once when it was shown).
+    const bool wasOpen = window_ && window_->isVisible();
+    if (window_) {
+        SavePlacement();
+        window_->onHide = nullptr;
+        delete window_.data();
+    }
+    Reset(c, r, p);
+    iniPath_ = iniPath ? iniPath : "";
+    if (wasOpen) Open();
+}
+
+void GraphComponent::ClearData() {
+    for (size_t i = 0; i < rings_.size(); ++i) {
+        rings_[i].Clear();
+        changed_[i] = true;
+    }
+    Refresh();
+}
+
+void GraphComponent::SetParameter(int channel, int com, const char* name, int shown) {
+    if (channel < 1 || channel > channels()) return;
+    const size_t i = static_cast<size_t>(channel - 1);
+    com_ = com;
+    if (name) names_[i] = name;
+    shown_[i] = shown != 0;
+    if (window_) {
+        window_->setWindowTitle(QString::fromStdString(Title()));
+        window_->SetChannelName(channel - 1, names_[i]);
+        window_->SetChannelShown(channel - 1, shown_[i]);
+        changed_[i] = true;  // the axes follow what is shown
+    }
+}
+
+std::string GraphComponent::Title() const {
+    if (com_ <= 0) return "QVX-A/D グラフ";
+    return "QVX-A/D COM" + std::to_string(com_) + " グラフ";
+}
+
+void GraphComponent::Open() {
+    if (!window_) MakeWindow();
+    window_->show();
+    if (window_->isMinimized()) window_->showNormal();
+    for (size_t i = 0; i < changed_.size(); ++i) changed_[i] = true;
+    Refresh();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void GraphComponent::MakeWindow() {
+    // While a modal panel runs, every other window is blocked; a window of the panel's own is
+    // not, so the chart stays usable beside it.
+    QWidget* parent = QApplication::activeModalWidget();
+    auto* w = new StripChartWindow(channels(), refreshMs_, parent);
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    w->setWindowTitle(QString::fromStdString(Title()));
+    if (!QApplication::windowIcon().isNull()) w->setWindowIcon(QApplication::windowIcon());
+    for (int c = 0; c < channels(); ++c) {
+        w->SetChannelName(c, names_[static_cast<size_t>(c)]);
+        w->SetChannelShown(c, shown_[static_cast<size_t>(c)]);
+    }
+    w->onTick = [this] { Refresh(); };
+    w->onHide = [this] { SavePlacement(); };
+    window_ = w;
+    RestorePlacement();
+}
+
+void GraphComponent::PutData(int channel, const double* values, int count, int step) {
+    if (channel < 1 || channel > channels() || !values || count <= 0) return;
+    const size_t i = static_cast<size_t>(channel - 1);
+    const long stride = step < 1 ? 1 : step;
+    for (long n = 0; n < count; ++n) {
+        const double v = values[n * stride];
+        // A value that cannot be drawn would spoil the whole axis; it is left out.
+        if (std::isfinite(v)) rings_[i].Append(v);
+    }
+    changed_[i] = true;
+}
+
+void GraphComponent::Refresh() {
+    if (!window_ || !window_->isVisible()) return;
+    window_->ShowSamples(rings_, changed_);
+    changed_.assign(changed_.size(), false);
+}
+
+void GraphComponent::Terminate() {
+    if (window_) {
+        SavePlacement();
+        window_->onHide = nullptr;
+        delete window_.data();
+    }
+    Reset(kMaxChannels, kDefaultRefreshMs, kDefaultPoints);
+    iniPath_.clear();
+    com_ = 0;
+}
+
+void GraphComponent::RestorePlacement() {
+    int left = 0, top = 0, width = 0, height = 0;
+    const std::string& f = iniPath_;
+    const char* s = kPlacementSection;
+    if (!ReadIniInt(f, s, "Left", &left) || !ReadIniInt(f, s, "Top", &top) ||
+        !ReadIniInt(f, s, "Width", &width) || !ReadIniInt(f, s, "Height", &height))
+        return;
+    if (width < kMinWidth || height < kMinHeight || width > kMaxExtent || height > kMaxExtent ||
+        std::abs(left) > kMaxExtent || std::abs(top) > kMaxExtent)
+        return;
+    const QRect rect(left, top, width, height);
+    // A window last seen on a screen that is gone now comes up where it can be reached.
+    if (!OnSomeScreen(rect)) {
+        window_->resize(width, height);
+        return;
+    }
+    window_->setGeometry(rect);
+}
+
+void GraphComponent::SavePlacement() {
+    if (!window_ || iniPath_.empty()) return;
+    // The restored rectangle, also while the window is maximised or minimised.
+    const QRect r =
+        window_->normalGeometry().isValid() ? window_->normalGeometry() : window_->geometry();
+    WriteIniInts(iniPath_, kPlacementSection,
+                 {{"Left", r.x()}, {"Top", r.y()}, {"Width", r.width()}, {"Height", r.height()}});
+}
+
+}  // namespace plotwin

@@ -1,0 +1,158 @@
+#include "panels/IoWorker.h"
+
+#include <cstring>
+
+#include "device/box_commands.h"
+#include "platform/clock.h"
+#include "statlink.h"
+
+IoWorker::IoWorker(SerialLink& link, AppSettings& settings, PostToWindow post)
+    : link_(link), settings_(settings), post_(std::move(post)), startTime_(TickCount()) {}
+
+void IoWorker::Step() {
+    switch (settings_.workerPhase.load()) {
+        case kStart:
+            Start();
+            break;
+        case kRunning:
+            Run();
+            break;
+        case kFailed:
+            settings_.workerPhase = kIdle;
+            inputRequestTime_ = 0;
+            outputRequestTime_ = 0;
+            lineLength_ = 0;
+            interruptMode_ = 0;
+            break;
+        default:
+            break;
+    }
+    if (TickCount() - startTime_ > kRefreshAfterMs && post_) post_(kPanelRefreshIo);
+}
+
+void IoWorker::Fail(int code) {
+    slk_SetChildErr(settings_.channelIndex, code);
+    settings_.workerPhase = kFailed;
+}
+
+void IoWorker::Start() {
+    SleepMs(kStartPauseMs);
+    IoBlock& block = settings_.ioBlock;
+    int32_t outputs[kIoBits];
+    for (int i = 0; i < kIoBits; ++i) {
+        outputs[i] = block.ioOut[i].load();
+        block.ioSentOut[i] = outputs[i];
+    }
+    char command[kCommandBufferSize];
+    const int length = FormatOutputCommand(outputs, command);
+    link_.Write(command, length, 0);
+    char reply[SerialLink::kLineBufferSize];
+    int replyLength = 0;
+    if (link_.ReadLine(reply, &replyLength) != 0) {
+        Fail(kErrorStartNoReply);
+    } else if (replyLength < kEchoLength || std::strncmp(reply, command, kEchoLength) != 0) {
+        Fail(kErrorStartBadEcho);
+    } else {
+        settings_.workerPhase = kRunning;
+    }
+}
+
+void IoWorker::Run() {
+    SendOutputs();
+    if (settings_.workerPhase.load() != kRunning) return;
+    SendInterruptMask();
+    PollInputs();
+    if (settings_.workerPhase.load() != kRunning) return;
+    ReadReplies();
+}
+
+void IoWorker::SendOutputs() {
+    if (outputRequestTime_.load() != 0) {
+        if (TickCount() - outputRequestTime_.load() > kReplyLimitMs) {
+            outputRequestTime_ = 0;
+            Fail(kErrorNoEcho);
+        }
+        return;
+    }
+    if (inputRequestTime_.load() != 0) return;
+    IoBlock& block = settings_.ioBlock;
+    int32_t outputs[kIoBits];
+    bool changed = false;
+    for (int i = 0; i < kIoBits; ++i) {
+        outputs[i] = block.ioOut[i].load();
+        if (block.ioSentOut[i].load() != outputs[i]) {
+            block.ioSentOut[i] = outputs[i];
+            changed = true;
+        }
+    }
+    if (!changed) return;
+    char command[kCommandBufferSize];
+    const int length = FormatOutputCommand(outputs, command);
+    // Marked as waiting before it leaves, so whoever sees it at the box sees it waiting.
+    outputRequestTime_ = NonZeroTick(TickCount());
+    link_.Write(command, length, 1);
+}
+
+void IoWorker::SendInterruptMask() {
+    if (outputRequestTime_.load() != 0 || inputRequestTime_.load() != 0) return;
+    IoBlock& block = settings_.ioBlock;
+    int32_t mask[kIoBits];
+    bool changed = false;
+    bool any = false;
+    for (int i = 0; i < kIoBits; ++i) {
+        mask[i] = block.ioIntEnable[i].load();
+        if (block.ioSentInt[i].load() != mask[i]) {
+            block.ioSentInt[i] = mask[i];
+            changed = true;
+        }
+        any = any || mask[i] != 0;
+    }
+    if (!changed) return;
+    if (!any) {
+        // Clearing every input sends nothing: the worker goes back to polling.
+        interruptMode_ = 0;
+        return;
+    }
+    char command[kCommandBufferSize];
+    const int length = FormatInterruptCommand(mask, command);
+    link_.Write(command, length, 1);
+    interruptMode_ = 1;
+}
+
+void IoWorker::PollInputs() {
+    if (inputRequestTime_.load() != 0) {
+        if (TickCount() - inputRequestTime_.load() > kReplyLimitMs) {
+            inputRequestTime_ = 0;
+            Fail(kErrorNoInputReply);
+        }
+        return;
+    }
+    if (outputRequestTime_.load() != 0 || interruptMode_.load() != 0) return;
+    inputRequestTime_ = NonZeroTick(TickCount());
+    link_.Write("I\n", 2, 1);
+}
+
+void IoWorker::ReadReplies() {
+    char byte[2];
+    for (int n = 0; n < kReadPerStep && link_.ReadByte(byte) == 0; ++n) {
+        if (byte[0] != '\n') {
+            // Bytes past the buffer of an overlong line are dropped.
+            if (lineLength_ < SerialLink::kLineBufferSize - 1) line_[lineLength_++] = byte[0];
+            continue;
+        }
+        line_[lineLength_] = '\0';
+        if (lineLength_ > 0 && line_[0] == 'O') {
+            // The echo must match the outputs in effect now: a toggle made while the command
+            // was on its way counts as a failed command.
+            char expected[kCommandBufferSize];
+            FormatOutputCommand(settings_.ioBlock.ioOut.data(), expected);
+            outputRequestTime_ = 0;
+            if (std::strncmp(line_, expected, kEchoLength) != 0) Fail(kErrorBadEcho);
+        } else if (lineLength_ > 0 && (line_[0] == 'I' || line_[0] == 'W')) {
+            ParseInputReply(line_, lineLength_, settings_.ioBlock.ioIn.data());
+            inputRequestTime_ = 0;
+        }
+        lineLength_ = 0;
+        return;
+    }
+}

@@ -1,0 +1,57 @@
+// The I/O panel's worker step: sends the output image "Ohh" whenever the window changed an
+// output, polls the inputs with "I" (or, with an interrupt mask "Whh" set, takes the box's own
+// "Whh" reports), and never has more than one command waiting for its answer.
+//
+// workerPhase: 1 start (first output command and its echo) -> 2 running -> 3 failed (one of the
+// errors 4 to 8 published) -> 0 idle. After a failure nothing more is sent.
+// From 200 ms after the worker began, every step posts the refresh (wParam 1).
+#pragma once
+
+#include <cstdint>
+
+#include "device/SerialLink.h"
+#include "panels/PanelWorker.h"
+#include "settings/AppSettings.h"
+
+class IoWorker : public PanelWorkerStep {
+  public:
+    enum Phase : int32_t { kIdle = 0, kStart = 1, kRunning = 2, kFailed = 3 };
+    static constexpr uint32_t kReplyLimitMs = 500;
+    static constexpr uint32_t kStartPauseMs = 100;
+    static constexpr uint32_t kRefreshAfterMs = 200;
+    static constexpr int kReadPerStep = 10;
+    static constexpr int kEchoLength = 3;         // "O" and two hex digits
+    static constexpr int kErrorStartBadEcho = 4;  // "QVX-I/O 初期化処理失敗1"
+    static constexpr int kErrorStartNoReply = 5;  // "QVX-I/O 初期化処理失敗2"
+    static constexpr int kErrorNoEcho = 6;        // "QVX-I/O IO出力失敗"
+    static constexpr int kErrorNoInputReply = 7;  // "QVX-I/O IO入力確認失敗"
+    static constexpr int kErrorBadEcho = 8;       // "QVX-I/O IO出力失敗2"
+
+    IoWorker(SerialLink& link, AppSettings& settings, PostToWindow post);
+    void Step() override;
+
+    // May be read from any thread.
+    bool waitingForEcho() const { return outputRequestTime_.load() != 0; }
+    bool waitingForInput() const { return inputRequestTime_.load() != 0; }
+    bool interruptMode() const { return interruptMode_.load() != 0; }
+
+  private:
+    void Start();
+    void Run();
+    void SendOutputs();
+    void SendInterruptMask();
+    void PollInputs();
+    void ReadReplies();
+    void Fail(int code);
+
+    SerialLink& link_;
+    AppSettings& settings_;
+    PostToWindow post_;
+
+    uint32_t startTime_;
+    RelaxedAtomic<uint32_t> inputRequestTime_{0};   // tick of the waiting "I"; 0 none
+    RelaxedAtomic<uint32_t> outputRequestTime_{0};  // tick of the waiting "Ohh"; 0 none
+    RelaxedAtomic<int32_t> interruptMode_{0};       // 1 while the box reports by itself
+    char line_[SerialLink::kLineBufferSize] = {};
+    int lineLength_ = 0;
+};
