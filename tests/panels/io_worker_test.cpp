@@ -1,4 +1,6 @@
 // The I/O worker step on real pseudo-terminals, against qvx-boxsim and a box played by the test.
+#include <thread>
+
 #include "device/box_sim_helper.h"
 #include "panels/IoWorker.h"
 #include "statlink.h"
@@ -47,4 +49,154 @@ TEST_F(IoWorkerTest, NoReplyAtStartPublishesFive) {
     EXPECT_EQ(settings.workerPhase, IoWorker::kFailed);
     EXPECT_EQ(slk_GetChildErr(2), IoWorker::kErrorStartNoReply);
     EXPECT_EQ(box.NextLine(1000), "O00");
+}
+
+// A worker past its start on a box played by the test: the first output command is answered.
+class IoWorkerOnPty : public IoWorkerTest {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(box.ok());
+        ASSERT_NE(link.Open(Port(4)), kNoSerialHandle);
+        settings.channelIndex = 3;
+        settings.workerPhase = IoWorker::kStart;
+        for (int i = 0; i < kIoBits; ++i) settings.ioBlock.ioSentOut[i] = -1;
+        // The start step blocks for the echo, so the box answers from a thread of its own.
+        std::string first;
+        std::thread answer([&] {
+            first = box.NextLine();
+            box.Send("O00\n");
+        });
+        worker.Step();
+        answer.join();
+        ASSERT_EQ(first, "O00");
+        ASSERT_EQ(settings.workerPhase, IoWorker::kRunning);
+    }
+    // Answers the poll that is waiting with the input image hh.
+    void AnswerPoll(const char* hh) {
+        ASSERT_EQ(NextRequest(worker, box), "I");
+        box.Send(std::string("I") + hh + "\n");
+        ASSERT_TRUE(StepUntil(worker, [&] { return !worker.waitingForInput(); }));
+    }
+
+    PtyBox box{env.comDir(), 4};
+    SerialLink link;
+    AppSettings settings;
+    PostRecorder posts;
+    IoWorker worker{link, settings, posts.Function()};
+};
+
+TEST_F(IoWorkerOnPty, PollsOneAtATimeAndTakesTheInputImage) {
+    AnswerPoll("5a");
+    const int expected[kIoBits] = {0, 1, 0, 1, 1, 0, 1, 0};
+    for (int i = 0; i < kIoBits; ++i) EXPECT_EQ(settings.ioBlock.ioIn[i], expected[i]) << i;
+    // The next poll follows the reply at once; without a reply nothing else is asked.
+    EXPECT_EQ(NextRequest(worker, box), "I");
+    StepFor(worker, 50);
+    EXPECT_EQ(box.Pending(), "");
+    // Lines of no interest are read and dropped; the poll still waits for its reply.
+    box.Send("?\nZZ\n");
+    StepFor(worker, 20);
+    EXPECT_TRUE(worker.waitingForInput());
+    EXPECT_EQ(slk_GetChildErr(3), 0);
+}
+
+TEST_F(IoWorkerOnPty, OutputChangeWaitsForThePollThenForItsEcho) {
+    ASSERT_EQ(NextRequest(worker, box), "I");
+    settings.ioBlock.ioOut[3] = 1;
+    StepFor(worker, 20);
+    EXPECT_EQ(box.Pending(), "");  // the poll is still outstanding
+    box.Send("I00\n");
+    EXPECT_EQ(NextRequest(worker, box), "O08");
+    // No poll while the echo is outstanding.
+    StepFor(worker, 20);
+    EXPECT_EQ(box.Pending(), "");
+    box.Send("O08\n");
+    EXPECT_EQ(NextRequest(worker, box), "I");
+    EXPECT_EQ(settings.workerPhase, IoWorker::kRunning);
+}
+
+TEST_F(IoWorkerOnPty, ToggleWhileTheEchoIsUnderWayIsErrorEight) {
+    AnswerPoll("00");
+    ASSERT_EQ(NextRequest(worker, box), "I");
+    box.Send("I00\n");
+    settings.ioBlock.ioOut[0] = 1;
+    ASSERT_EQ(NextRequest(worker, box), "O01");
+    settings.ioBlock.ioOut[1] = 1;  // a second click before the echo came back
+    box.Send("O01\n");
+    EXPECT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == IoWorker::kIdle; }));
+    EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorBadEcho);
+    // After a failure the worker sends nothing, also when the outputs change again.
+    settings.ioBlock.ioOut[2] = 1;
+    StepFor(worker, 50);
+    EXPECT_EQ(box.Pending(), "");
+    // The refresh requests go on (they begin 200 ms after the worker's start).
+    EXPECT_TRUE(StepUntil(worker, [&] { return posts.Count(kPanelRefreshIo) > 0; }));
+    EXPECT_EQ(box.Pending(), "");
+}
+
+TEST_F(IoWorkerOnPty, MissingPollReplyIsSeven) {
+    ASSERT_EQ(NextRequest(worker, box), "I");
+    const int64_t asked = NowMs();
+    EXPECT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == IoWorker::kIdle; }));
+    EXPECT_GE(NowMs() - asked, 500);
+    EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorNoInputReply);
+}
+
+TEST_F(IoWorkerOnPty, MissingEchoGivesSix) {
+    AnswerPoll("00");
+    ASSERT_EQ(NextRequest(worker, box), "I");
+    box.Send("I00\n");
+    settings.ioBlock.ioOut[7] = 1;
+    ASSERT_EQ(NextRequest(worker, box), "O80");
+    EXPECT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == IoWorker::kIdle; }));
+    EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorNoEcho);
+}
+
+TEST_F(IoWorkerOnPty, InterruptMaskStopsPollingAndClearingItResumes) {
+    AnswerPoll("00");
+    ASSERT_EQ(NextRequest(worker, box), "I");
+    settings.ioBlock.ioIntEnable[0] = 1;
+    box.Send("I00\n");
+    EXPECT_EQ(NextRequest(worker, box), "W01");
+    EXPECT_TRUE(worker.interruptMode());
+    StepFor(worker, 50);
+    EXPECT_EQ(box.Pending(), "");  // no polls, no reply awaited
+    // The box's own reports carry the whole input image.
+    box.Send("W81\n");
+    EXPECT_TRUE(StepUntil(worker, [&] { return settings.ioBlock.ioIn[7] == 1; }));
+    EXPECT_EQ(settings.ioBlock.ioIn[0], 1);
+    // Clearing the last check box sends nothing and polling resumes.
+    settings.ioBlock.ioIntEnable[0] = 0;
+    EXPECT_EQ(NextRequest(worker, box), "I");
+    EXPECT_FALSE(worker.interruptMode());
+    EXPECT_EQ(slk_GetChildErr(3), 0);
+}
+
+TEST_F(IoWorkerTest, WrongEchoAtStartIsFourAndAnOverlongLineIsCut) {
+    PtyBox box(env.comDir(), 5);
+    ASSERT_TRUE(box.ok());
+    SerialLink link;
+    ASSERT_NE(link.Open(Port(5)), kNoSerialHandle);
+    AppSettings settings;
+    settings.channelIndex = 0;
+    settings.workerPhase = IoWorker::kStart;
+    IoWorker worker(link, settings, nullptr);
+    std::thread answer([&] {
+        if (box.NextLine() == "O00") box.Send("O01\n");
+    });
+    worker.Step();
+    answer.join();
+    EXPECT_EQ(settings.workerPhase, IoWorker::kFailed);
+    EXPECT_EQ(slk_GetChildErr(0), IoWorker::kErrorStartBadEcho);
+    worker.Step();
+    EXPECT_EQ(settings.workerPhase, IoWorker::kIdle);
+
+    // A running worker survives a line far longer than its buffer.
+    settings.workerPhase = IoWorker::kRunning;
+    slk_SetChildErr(0, 0);
+    ASSERT_EQ(NextRequest(worker, box), "I");
+    box.Send("I" + std::string(3000, '7') + "\n");
+    EXPECT_TRUE(StepUntil(worker, [&] { return !worker.waitingForInput(); }));
+    EXPECT_EQ(settings.ioBlock.ioIn[0], 1);  // "77": bits 0, 1, 2 and 4, 5, 6
+    EXPECT_EQ(settings.ioBlock.ioIn[3], 0);
 }
