@@ -41,6 +41,12 @@ void CDialogKw::setVisible(bool visible) {
     QDialog::setVisible(visible);
 }
 
+bool CDialogKw::InitialiseHidden() {
+    if (phase_ == Phase::kLive || isVisible()) return false;
+    phase_ = Phase::kLive;
+    return OnInitDialog();
+}
+
 bool CDialogKw::OnInitDialog() {
     return true;
 }
@@ -80,6 +86,7 @@ void CDialogKw::DestroyWindow() {
     phase_ = Phase::kDestroyed;
     SavePlacement();
     OnDestroy();
+    PostNcDestroy();
 }
 
 bool CDialogKw::eventFilter(QObject* watched, QEvent* event) {

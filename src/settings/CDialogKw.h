@@ -18,6 +18,8 @@
 //   placement-remembering bases) and then runs OnDestroy() (the window's WM_DESTROY handling).
 //   A destructor cannot reach an override, so a derived class whose OnDestroy() matters calls
 //   DestroyWindow() at the start of its own destructor; further calls do nothing.
+//   PostNcDestroy() runs last, once the window is gone (a modeless window deletes itself there).
+// - A modeless window is initialised without being shown, by InitialiseHidden().
 #pragma once
 
 #include <QDialog>
@@ -68,6 +70,14 @@ class CDialogKw : public QDialog {
     virtual void OnCancel();
     virtual void OnDestroy() {}
     virtual void SavePlacement() {}
+    // Runs last in DestroyWindow(), after OnDestroy(); a modeless window deletes itself here.
+    virtual void PostNcDestroy() {}
+
+    // Initialises the window as a first show would (OnInitDialog), but leaves it hidden: a
+    // modeless window is created hidden and shown later. Does nothing when the window is
+    // initialised already or visible. Returns OnInitDialog's result, or false when it did not
+    // run.
+    bool InitialiseHidden();
 
     // Creates the template's controls and wires id 1 to OnOK and id 2 to OnCancel.
     void BuildTemplate(const DialogTemplate& tmpl, const DialogControls::Factory& factory = {});
