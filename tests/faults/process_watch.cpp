@@ -1,0 +1,113 @@
+#include "process_watch.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+
+#include "support/test_env.h"
+
+extern char** environ;
+
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& outFile) {
+    const std::string exe = BinDir() + program;
+    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!outFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return error == 0 ? pid : -1;
+}
+
+int WaitForExitCode(pid_t pid, int timeoutMs) {
+    int status = 0;
+    if (WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeoutMs)) {
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+namespace {
+
+// The fields of /proc/<pid>/stat after the command name: state first, then the parent.
+bool StatFields(pid_t pid, char* state, pid_t* parent) {
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) return false;
+    std::istringstream in(stat.substr(close + 2));
+    return static_cast<bool>(in >> *state >> *parent);
+}
+
+}  // namespace
+
+char ProcessState(pid_t pid) {
+    char state = 0;
+    pid_t parent = 0;
+    return StatFields(pid, &state, &parent) ? state : 0;
+}
+
+bool Ended(pid_t pid) {
+    const char state = ProcessState(pid);
+    return state == 0 || state == 'Z' || state == 'X';
+}
+
+std::vector<pid_t> ChildrenOf(pid_t ppid) {
+    std::vector<pid_t> children;
+    DIR* dir = opendir("/proc");
+    if (!dir) return children;
+    while (dirent* e = readdir(dir)) {
+        const pid_t pid = std::atoi(e->d_name);
+        char state = 0;
+        pid_t parent = 0;
+        if (pid > 0 && StatFields(pid, &state, &parent) && parent == ppid) {
+            children.push_back(pid);
+        }
+    }
+    closedir(dir);
+    return children;
+}
+
+std::vector<pid_t> ZombieChildrenOf(pid_t ppid) {
+    std::vector<pid_t> zombies;
+    for (pid_t pid : ChildrenOf(ppid)) {
+        if (ProcessState(pid) == 'Z') zombies.push_back(pid);
+    }
+    return zombies;
+}
+
+bool CatchesSigterm(pid_t pid) {
+    const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+    const size_t at = status.find("SigCgt:");
+    if (at == std::string::npos) return false;
+    const unsigned long long caught = std::strtoull(status.c_str() + at + 7, nullptr, 16);
+    return (caught & (1ull << (SIGTERM - 1))) != 0;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return names;
+    while (dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}

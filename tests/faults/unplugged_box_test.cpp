@@ -1,0 +1,146 @@
+// A box unplugged while its panel runs: the real panel process on a simulated box that goes away
+// (the simulator's "unplug" control line, or fail=close-after:N, which closes the pty on a
+// command). The panel's worker reports its error code through the child error word, the panel
+// still ends when the launcher's main word asks, and it reports its end with child status 3.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "device/box_sim_helper.h"
+#include "process_watch.h"
+#include "statlink.h"
+
+namespace {
+
+// Start-up runs the real I/O panel only once its role dialogs know it.
+bool IoPanelBuilt() {
+    return ReadFile(VANTREL_ROLE_DIALOGS_SOURCE).find("panels/clsDlgIO.h") != std::string::npos;
+}
+
+class UnpluggedBoxTest : public IsolatedTest {
+  protected:
+    UnpluggedBoxTest() { setenv("QT_QPA_PLATFORM", "offscreen", 1); }
+
+    std::string ClicksFile() const { return env.root() + "clicks"; }
+    // Asks the panel host to click the button with this id.
+    void Click(int id) {
+        const std::string old = ReadFile(ClicksFile());
+        WriteFile(ClicksFile(), old + "click " + std::to_string(id) + "\n");
+    }
+
+    // The panel must still end on the launcher's request, and say so.
+    void ExpectEndsOnRequest(pid_t pid, int channel) {
+        EXPECT_FALSE(Ended(pid)) << "the panel died with its box";
+        slk_SetMainSta(channel, 1);
+        EXPECT_EQ(WaitForExitCode(pid, 60000), 0);
+        EXPECT_EQ(slk_GetChildSta(channel), 3);
+    }
+
+    std::string PanelOut() const { return env.root() + "panel.out"; }
+
+    // Runs an A/D panel on COM3, channel 0, until it polls; then its box goes, by the control
+    // line "unplug" or by the box's own failure mode.
+    void AdPanelLosesItsBox(const std::string& box, bool unplugByControl) {
+        BoxSim sim({"--box", box});
+        ASSERT_TRUE(sim.ready());
+        slk_SetMainSta(0, 0);
+        const pid_t pid = StartProgram("vantrel", {"/3", "/QVX-AD", "/0"}, PanelOut());
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(sim.WaitForLog("rx \"B7\"", 60000)) << sim.Log();
+        EXPECT_EQ(slk_GetChildErr(0), 0);
+
+        if (unplugByControl) {
+            ASSERT_TRUE(sim.Control("unplug"));
+        }
+        ASSERT_TRUE(sim.WaitForLog("unplugged", 60000)) << sim.Log();
+        // "QVX-A/D 入力確認に失敗": no reply to a read command.
+        EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(0) == 15; }, 30000))
+            << "child error " << slk_GetChildErr(0);
+        ExpectEndsOnRequest(pid, 0);
+    }
+};
+
+}  // namespace
+
+TEST_F(UnpluggedBoxTest, AdPanelUnpluggedWhilePolling) {
+    AdPanelLosesItsBox("ad,speed=19200,com=3,volts=2.5", true);
+}
+
+TEST_F(UnpluggedBoxTest, AdPanelBoxClosesOnARequestMidCycle) {
+    // Identification takes three commands; the box goes on the 20th read request.
+    AdPanelLosesItsBox("ad,speed=9600,com=3,fail=close-after:22", false);
+}
+
+TEST_F(UnpluggedBoxTest, DaPanelUnpluggedBetweenTwoOutputs) {
+    BoxSim sim({"--box", "da,speed=9600,com=4"});
+    ASSERT_TRUE(sim.ready());
+    slk_SetMainSta(1, 0);
+    setenv("VANTREL_PANEL_HOST_CLICKS", ClicksFile().c_str(), 1);
+    const pid_t pid = StartProgram("vantrel-panel-host", {"/4", "/QVX-DA", "/1"}, PanelOut());
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(sim.WaitForLog("rx \"U0\"", 60000)) << sim.Log();
+
+    Click(1004);  // "+10V出力" in the -10..10 V range: P followed by FFFF
+    ASSERT_TRUE(sim.WaitForLog("tx \"PFFFF\"", 60000)) << sim.Log();
+    SleepForMs(100);  // the echo taken
+    EXPECT_EQ(slk_GetChildErr(1), 0);
+
+    ASSERT_TRUE(sim.Control("unplug"));
+    ASSERT_TRUE(sim.WaitForLog("unplugged", 60000));
+    Click(1002);  // "-10V出力": a command that no box will echo
+    // "QVX-D/A 出力指示失敗": no echo within 500 ms.
+    EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(1) == 12; }, 30000))
+        << "child error " << slk_GetChildErr(1);
+    ExpectEndsOnRequest(pid, 1);
+}
+
+TEST_F(UnpluggedBoxTest, DaPanelBoxClosesOnItsCommand) {
+    // Three identification commands and one output answered; the next output closes the box.
+    BoxSim sim({"--box", "da,speed=9600,com=4,fail=close-after:4"});
+    ASSERT_TRUE(sim.ready());
+    slk_SetMainSta(1, 0);
+    setenv("VANTREL_PANEL_HOST_CLICKS", ClicksFile().c_str(), 1);
+    const pid_t pid = StartProgram("vantrel-panel-host", {"/4", "/QVX-DA", "/1"}, PanelOut());
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(sim.WaitForLog("rx \"U0\"", 60000)) << sim.Log();
+    Click(1004);
+    ASSERT_TRUE(sim.WaitForLog("tx \"PFFFF\"", 60000)) << sim.Log();
+    SleepForMs(100);
+    Click(1003);  // "0V出力"
+    ASSERT_TRUE(sim.WaitForLog("unplugged", 60000)) << sim.Log();
+    EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(1) == 12; }, 30000))
+        << "child error " << slk_GetChildErr(1);
+    ExpectEndsOnRequest(pid, 1);
+}
+
+TEST_F(UnpluggedBoxTest, IoPanelUnpluggedWhilePolling) {
+    if (!IoPanelBuilt()) GTEST_SKIP() << "start-up does not construct clsDlgIO yet";
+    BoxSim sim({"--box", "io,speed=9600,com=5,in=5A"});
+    ASSERT_TRUE(sim.ready());
+    slk_SetMainSta(2, 0);
+    const pid_t pid = StartProgram("vantrel", {"/5", "/QVX-IO", "/2"}, PanelOut());
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(WaitFor([&] { return sim.CountInLog("rx \"I\"") >= 20; }, 60000)) << sim.Log();
+    EXPECT_EQ(slk_GetChildErr(2), 0);
+
+    ASSERT_TRUE(sim.Control("unplug"));
+    ASSERT_TRUE(sim.WaitForLog("unplugged", 60000));
+    // "QVX-I/O IO入力確認失敗": no reply to the input poll.
+    EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(2) == 7; }, 30000))
+        << "child error " << slk_GetChildErr(2);
+    ExpectEndsOnRequest(pid, 2);
+}
+
+TEST_F(UnpluggedBoxTest, IoPanelBoxClosesOnAPoll) {
+    if (!IoPanelBuilt()) GTEST_SKIP() << "start-up does not construct clsDlgIO yet";
+    // Identification (three commands), the first output command, then 40 polls answered.
+    BoxSim sim({"--box", "io,speed=9600,com=5,fail=close-after:44"});
+    ASSERT_TRUE(sim.ready());
+    slk_SetMainSta(2, 0);
+    const pid_t pid = StartProgram("vantrel", {"/5", "/QVX-IO", "/2"}, PanelOut());
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(sim.WaitForLog("unplugged", 60000)) << sim.Log();
+    EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(2) == 7; }, 30000))
+        << "child error " << slk_GetChildErr(2);
+    ExpectEndsOnRequest(pid, 2);
+}
