@@ -1,0 +1,220 @@
+// Latency from a click on a panel's button to the last byte of the command it causes at the
+// box: the panel runs in this process through the real start-up (CVantrelApp with the role's
+// real dialog) against qvx-boxsim on a pty, and its buttons are clicked here. The simulator logs
+// each complete command line with a millisecond time stamp; the latency of a click is that
+// stamp (+ 0.5 ms, the middle of its millisecond) minus the time of the click.
+//
+//   click_latency_bench [--kind io|da] [--clicks N]
+//     io  the I/O panel's output button OUT00 (id 1009), toggled, while the panel polls
+//     da  the D/A panel's presets (ids 1002 and 1004) in turn: the stand-in while a build has
+//         no I/O panel
+//
+// Prints the median, p99 and maximum, and "FIGURE" lines for scripts/figures.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "messages/MesTable.h"
+#include "platform/fonts.h"
+#include "proc_support.h"
+#include "startup/CVantrelApp.h"
+#include "startup/RoleDialogs.h"
+#include "statlink.h"
+
+using namespace bench;
+
+namespace {
+
+struct Kind {
+    std::string name;
+    std::string box;
+    std::vector<std::string> args;
+    int channel;
+    std::vector<int> buttons;  // clicked in turn
+    std::string command;       // what the click makes the panel send, as the log shows it
+    std::string echo;
+};
+
+Kind IoKind() {
+    return {"I/O output button",
+            "io,speed=9600,com=5",
+            {"/5", "/QVX-IO", "/2"},
+            2,
+            {1009},
+            " rx \"O",
+            " tx \"O"};
+}
+
+Kind DaKind() {
+    return {"D/A preset button (stand-in)",
+            "da,speed=9600,com=4",
+            {"/4", "/QVX-DA", "/1"},
+            1,
+            {1002, 1004},
+            " rx \"P",
+            " tx \"P"};
+}
+
+// The simulator's log from byte `from` on.
+std::string LogFrom(const std::string& path, size_t from) {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from));
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return text;
+}
+
+size_t LogSize(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const auto size = in.tellg();
+    return size < 0 ? 0 : static_cast<size_t>(size);
+}
+
+// The first complete log line after `from` that contains text; "" when none came in timeoutMs.
+std::string WaitForLine(const std::string& path, size_t from, const std::string& text,
+                        int timeoutMs, size_t* end = nullptr) {
+    std::string found;
+    WaitUntil(
+        [&] {
+            QCoreApplication::processEvents();
+            const std::string log = LogFrom(path, from);
+            const size_t at = log.find(text);
+            if (at == std::string::npos) return false;
+            const size_t nl = log.find('\n', at);
+            if (nl == std::string::npos) return false;
+            const size_t start = log.rfind('\n', at);
+            found = log.substr(start == std::string::npos ? 0 : start + 1,
+                               nl - (start == std::string::npos ? 0 : start + 1));
+            if (end) *end = from + nl + 1;
+            return true;
+        },
+        timeoutMs);
+    return found;
+}
+
+void PumpMs(int ms) {
+    const int64_t end = MonoMs() + ms;
+    while (MonoMs() < end) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) return -1;
+    std::sort(v.begin(), v.end());
+    const size_t i = static_cast<size_t>(std::ceil(p * static_cast<double>(v.size()))) - 1;
+    return v[std::min(i, v.size() - 1)];
+}
+
+void Figure(const std::string& id, const std::string& what, const std::string& target,
+            const std::string& measured, const char* verdict) {
+    std::printf("FIGURE\t%s\t%s\t%s\t%s\t%s\n", id.c_str(), what.c_str(), target.c_str(),
+                measured.c_str(), verdict);
+    std::fflush(stdout);
+}
+
+int g_result = 0;
+
+// Runs the clicks inside the panel's modal loop, then asks the panel to end.
+void RunClicks(QDialog* dialog, const Kind& kind, const Simulator& sim, int clicks) {
+    std::vector<QAbstractButton*> buttons;
+    for (int id : kind.buttons) {
+        if (auto* b = dialog->findChild<QAbstractButton*>(QStringLiteral("ctl%1").arg(id))) {
+            buttons.push_back(b);
+        }
+    }
+    const std::string id = kind.name.rfind("I/O", 0) == 0 ? "latency-io" : "latency-da";
+    const std::string what = "click on the " + kind.name + " to the command's last byte at the box";
+    if (buttons.size() != kind.buttons.size()) {
+        Figure(id, what, "median <= 3 ms, p99 <= 10 ms",
+               "no such panel in this build (the role runs a stand-in)", "n/a");
+        slk_SetMainSta(kind.channel, 1);
+        dialog->done(0);
+        return;
+    }
+    PumpMs(500);  // the worker's first step pauses 100 ms; the I/O worker then starts polling
+    std::mt19937 random(12345);
+    std::vector<double> latencies;
+    int lost = 0;
+    for (int n = 0; n < clicks; ++n) {
+        const size_t from = LogSize(sim.logPath());
+        const double clickedAt = LocalDayMs();
+        buttons[static_cast<size_t>(n) % buttons.size()]->click();
+        size_t after = from;
+        const std::string line = WaitForLine(sim.logPath(), from, kind.command, 2000, &after);
+        if (line.empty()) {
+            ++lost;
+            if (lost > 3) break;
+            continue;
+        }
+        double ms = LogStampMs(line) + 0.5 - clickedAt;
+        if (ms < -43200000) ms += 86400000;  // past midnight
+        latencies.push_back(ms);
+        // The echo, and a pause at a random point of the worker's 1 ms loop.
+        WaitForLine(sim.logPath(), after, kind.echo, 2000);
+        PumpMs(5 + static_cast<int>(random() % 16));
+    }
+    const double median = Percentile(latencies, 0.5);
+    const double p99 = Percentile(latencies, 0.99);
+    const double worst = Percentile(latencies, 1.0);
+    char measured[200];
+    std::snprintf(measured, sizeof measured,
+                  "median %.1f ms, p99 %.1f ms, max %.1f ms over %zu clicks%s", median, p99, worst,
+                  latencies.size(), lost ? " (some clicks sent nothing)" : "");
+    const bool met = lost == 0 && !latencies.empty() && median <= 3.0 && p99 <= 10.0;
+    if (!met) g_result = 1;
+    Figure(id, what, "median <= 3 ms, p99 <= 10 ms", measured, met ? "met" : "MISSED");
+    slk_SetMainSta(kind.channel, 1);  // the panel ends as when its launcher asks
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Kind kind = IoKind();
+    int clicks = 300;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--kind" && i + 1 < argc) {
+            const std::string k = argv[++i];
+            if (k == "da") {
+                kind = DaKind();
+            } else if (k != "io") {
+                std::fprintf(stderr, "usage: click_latency_bench [--kind io|da] [--clicks N]\n");
+                return 2;
+            }
+        } else if (a == "--clicks" && i + 1 < argc) {
+            clicks = std::max(10, std::atoi(argv[++i]));
+        } else {
+            std::fprintf(stderr, "usage: click_latency_bench [--kind io|da] [--clicks N]\n");
+            return 2;
+        }
+    }
+    RunEnv env;  // before the application, so Qt and the panel see the run's folders
+    QApplication app(argc, argv);
+    RegisterFontSubstitutions();
+    MesTable();
+    Simulator sim(env, {kind.box});
+    if (!sim.ready()) {
+        std::fprintf(stderr, "click_latency_bench: the simulator did not start\n");
+        return 1;
+    }
+    slk_SetMainSta(kind.channel, 0);
+    CVantrelApp theApp;
+    theApp.SetRoleDialogFactory([&](AppSettings* settings) {
+        std::unique_ptr<QDialog> dialog = MakeRoleDialog(settings);
+        QDialog* d = dialog.get();
+        QTimer::singleShot(0, d, [d, &kind, &sim, clicks] { RunClicks(d, kind, sim, clicks); });
+        return dialog;
+    });
+    // As if this were vantrel in the build's bin folder.
+    theApp.InitInstance(kind.args, BinDir() + "vantrel");
+    return g_result;
+}

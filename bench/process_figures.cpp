@@ -1,0 +1,396 @@
+// Whole-program figures: the real vantrel started as the user (launcher) or the launcher (panel
+// processes) starts it, against qvx-boxsim on pseudo-terminals.
+//
+//   process_figures [--seconds N] [launcher] [ad] [da] [io] [shutdown]   (default: all cases)
+//
+// CPU: a case runs its process for N seconds (default 10) once it has settled and reads its
+// CPU time (/proc/<pid>/stat utime + stime) before and after. In the same N seconds a bare loop
+// process (this program with --bare-loop: nothing but a 1 ms sleep per pass) runs beside it and
+// is read the same way; the figure is the ratio of the two. The sum of the threads' run times
+// from schedstat (nanoseconds, not clock ticks) is given as a check.
+// Memory: the peak resident set (VmHWM) of each panel process at the end of its run.
+// I/O polls: the "I" lines the simulator received in the run, per second, against one poll per
+// two passes of the bare loop.
+// Shutdown: a launcher with four running panels gets SIGTERM; each panel's end is timed.
+//
+// Every figure is also printed as one tab-separated line "FIGURE id what target measured
+// verdict", which scripts/figures gathers into docs/FIGURES.md.
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "proc_support.h"
+#include "statlink.h"
+
+using namespace bench;
+
+namespace {
+
+volatile sig_atomic_t g_stopBare = 0;
+void OnStopBare(int) {
+    g_stopBare = 1;
+}
+
+// The yardstick process: sleeps 1 ms per pass until SIGTERM, then prints its passes and wall
+// time.
+int RunBareLoop() {
+    signal(SIGTERM, OnStopBare);
+    const double start = MonoMsExact();
+    long passes = 0;
+    while (!g_stopBare) {
+        const timespec oneMs{0, 1000000};
+        nanosleep(&oneMs, nullptr);
+        ++passes;
+    }
+    std::printf("passes %ld wall_ms %.1f\n", passes, MonoMsExact() - start);
+    return 0;
+}
+
+int g_seconds = 10;
+int g_missed = 0;
+
+std::string Fmt(const char* format, double a, double b = 0, double c = 0, double d = 0) {
+    char buf[256];
+    std::snprintf(buf, sizeof buf, format, a, b, c, d);
+    return buf;
+}
+
+void Figure(const std::string& id, const std::string& what, const std::string& target,
+            const std::string& measured, bool met, bool available = true) {
+    const char* verdict = !available ? "n/a" : met ? "met" : "MISSED";
+    if (available && !met) ++g_missed;
+    std::printf("FIGURE\t%s\t%s\t%s\t%s\t%s\n", id.c_str(), what.c_str(), target.c_str(),
+                measured.c_str(), verdict);
+    std::fflush(stdout);
+}
+
+void Note(const std::string& text) {
+    std::printf("  %s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+struct CpuRun {
+    double targetStatMs = 0, targetSchedMs = 0;
+    double bareStatMs = 0, bareSchedMs = 0;
+    double wallMs = 0;
+    double barePassesPerS = 0;
+    double statRatio() const { return bareStatMs > 0 ? targetStatMs / bareStatMs : INFINITY; }
+    double schedRatio() const { return bareSchedMs > 0 ? targetSchedMs / bareSchedMs : INFINITY; }
+};
+
+// Runs the bare loop beside pid for g_seconds and reads both. `atStart` and `atEnd` run just
+// after the first and just before the second reading (to count log lines in the same span).
+CpuRun MeasureCpu(const RunEnv& env, pid_t pid, const std::function<void()>& atStart = {},
+                  const std::function<void()>& atEnd = {}) {
+    CpuRun run;
+    const std::string bareOut = env.root() + "bare.out";
+    std::remove(bareOut.c_str());
+    const pid_t bare = Spawn(BinDir() + "process_figures", {"--bare-loop"}, bareOut);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past its start-up
+    const ProcCpu t0 = ReadProcCpu(pid);
+    const ProcCpu b0 = ReadProcCpu(bare);
+    const double w0 = MonoMsExact();
+    if (atStart) atStart();
+    std::this_thread::sleep_for(std::chrono::seconds(g_seconds));
+    if (atEnd) atEnd();
+    const ProcCpu t1 = ReadProcCpu(pid);
+    const ProcCpu b1 = ReadProcCpu(bare);
+    run.wallMs = MonoMsExact() - w0;
+    StopProcess(bare);
+    run.targetStatMs = t1.statMs - t0.statMs;
+    run.targetSchedMs = t1.schedMs - t0.schedMs;
+    run.bareStatMs = b1.statMs - b0.statMs;
+    run.bareSchedMs = b1.schedMs - b0.schedMs;
+    long passes = 0;
+    double bareWall = 0;
+    if (std::sscanf(ReadText(bareOut).c_str(), "passes %ld wall_ms %lf", &passes, &bareWall) == 2 &&
+        bareWall > 0) {
+        run.barePassesPerS = static_cast<double>(passes) * 1000.0 / bareWall;
+    }
+    return run;
+}
+
+void CpuFigure(const std::string& id, const std::string& what, double limit, const CpuRun& r) {
+    Figure(id, what, Fmt("<= %.1fx bare loop", limit),
+           Fmt("%.2fx (%.0f ms vs %.0f ms CPU in %.1f s", r.statRatio(), r.targetStatMs,
+               r.bareStatMs, r.wallMs / 1000.0) +
+               Fmt("; schedstat %.2fx: %.1f vs %.1f ms)", r.schedRatio(), r.targetSchedMs,
+                   r.bareSchedMs),
+           r.statRatio() <= limit);
+}
+
+void MemoryFigure(const std::string& id, const std::string& what, pid_t pid) {
+    const long hwm = VmHwmKb(pid);
+    Figure(id, what, "<= 60 MB VmHWM",
+           Fmt("%.1f MB (VmRSS now %.1f MB)", hwm / 1024.0, VmRssKb(pid) / 1024.0),
+           hwm > 0 && hwm <= 60 * 1024);
+}
+
+// Ends a panel through its channel's main word and times it.
+void EndPanel(const std::string& id, const std::string& name, pid_t pid, int channel) {
+    const double t0 = MonoMsExact();
+    slk_SetMainSta(channel, 1);
+    const int code = WaitExit(pid, 30000);
+    const double ms = MonoMsExact() - t0;
+    if (code < 0) StopProcess(pid, 1000);
+    const int childStatus = slk_GetChildSta(channel);
+    Figure(id, name + " ended by the main word: time to process exit",
+           "< 1000 ms, exit 0, child status 3",
+           Fmt("%.1f ms, exit %.0f, child status %.0f", ms, code, childStatus),
+           code == 0 && childStatus == 3 && ms < 1000);
+}
+
+pid_t StartVantrel(const RunEnv& env, const std::vector<std::string>& args,
+                   const std::string& name) {
+    return Spawn(BinDir() + "vantrel", args, env.root() + name + ".out");
+}
+
+bool CatchesSigterm(pid_t pid) {
+    const std::string status = ReadText("/proc/" + std::to_string(pid) + "/status");
+    const size_t at = status.find("SigCgt:");
+    if (at == std::string::npos) return false;
+    const unsigned long long caught = std::strtoull(status.c_str() + at + 7, nullptr, 16);
+    return (caught & (1ull << (SIGTERM - 1))) != 0;
+}
+
+void CaseLauncher() {
+    std::printf("launcher: four rows typed, none running, supervision thread polling\n");
+    RunEnv env;
+    WriteText(env.launcherIni(),
+              "[Option]\r\nCh1_COM=3\r\nCh1_MODE=3\r\nCh2_COM=4\r\nCh2_MODE=2\r\n"
+              "Ch3_COM=5\r\nCh3_MODE=1\r\nCh4_COM=6\r\nCh4_MODE=3\r\n");
+    const pid_t pid = StartVantrel(env, {}, "launcher");
+    if (!WaitUntil([&] { return CatchesSigterm(pid); }, 60000)) {
+        Figure("cpu-launcher", "launcher CPU", "<= 1.3x bare loop", "did not start", false);
+        StopProcess(pid);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const CpuRun r = MeasureCpu(env, pid);
+    CpuFigure("cpu-launcher", "launcher process, four rows, supervision thread", 1.3, r);
+    MemoryFigure("mem-launcher", "launcher process memory", pid);
+    StopProcess(pid, 30000);
+}
+
+void CaseAd() {
+    std::printf("A/D panel: vantrel /3 /QVX-AD /0 on an answering A/D box\n");
+    RunEnv env;
+    Simulator sim(env, {"ad,speed=19200,com=3,volts=1/2/3/4/5/6/7/8"});
+    if (!sim.ready()) {
+        Figure("cpu-ad", "A/D panel CPU", "<= 1.3x bare loop", "simulator did not start", false);
+        return;
+    }
+    const pid_t pid = StartVantrel(env, {"/3", "/QVX-AD", "/0"}, "ad");
+    // Polling: two full cycles of the eight inputs.
+    const bool polling = WaitUntil([&] { return sim.Count("rx \"B7\"") >= 2; }, 60000);
+    if (!polling) {
+        Figure("cpu-ad", "A/D panel CPU", "<= 1.3x bare loop", "the panel did not poll", false);
+        StopProcess(pid);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    int cycles0 = 0, cycles1 = 0;
+    const CpuRun r = MeasureCpu(
+        env, pid, [&] { cycles0 = sim.Count("rx \"B7\""); },
+        [&] { cycles1 = sim.Count("rx \"B7\""); });
+    CpuFigure("cpu-ad", "A/D panel process, polling an answering box", 1.3, r);
+    Note(Fmt("%.0f cycles of eight inputs in %.1f s", cycles1 - cycles0, r.wallMs / 1000.0));
+    MemoryFigure("mem-ad", "A/D panel process memory", pid);
+    EndPanel("end-ad", "A/D panel", pid, 0);
+}
+
+void CaseDa() {
+    std::printf("D/A panel: vantrel /4 /QVX-DA /1 on an answering D/A box\n");
+    RunEnv env;
+    Simulator sim(env, {"da,speed=9600,com=4"});
+    if (!sim.ready()) {
+        Figure("cpu-da", "D/A panel CPU", "<= 1.3x bare loop", "simulator did not start", false);
+        return;
+    }
+    const pid_t pid = StartVantrel(env, {"/4", "/QVX-DA", "/1"}, "da");
+    // Identified: the D/A box answers the type query "U0" with "?".
+    if (!sim.WaitForLog("rx \"U0\"", 60000)) {
+        Figure("cpu-da", "D/A panel CPU", "<= 1.3x bare loop", "the panel did not identify", false);
+        StopProcess(pid);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const CpuRun r = MeasureCpu(env, pid);
+    CpuFigure("cpu-da", "D/A panel process, worker running on an answering box", 1.3, r);
+    MemoryFigure("mem-da", "D/A panel process memory", pid);
+    EndPanel("end-da", "D/A panel", pid, 1);
+}
+
+void CaseIo() {
+    std::printf("I/O panel: vantrel /5 /QVX-IO /2 on an answering I/O box, polling\n");
+    RunEnv env;
+    Simulator sim(env, {"io,speed=9600,com=5,in=5A"});
+    if (!sim.ready()) {
+        Figure("cpu-io", "I/O panel CPU", "<= 2.5x bare loop", "simulator did not start", false);
+        return;
+    }
+    const pid_t pid = StartVantrel(env, {"/5", "/QVX-IO", "/2"}, "io");
+    // A real I/O panel probes its port at once; the stand-in dialog of a build without the I/O
+    // panel never opens it.
+    if (!sim.WaitForLog(" rx ", 15000)) {
+        const std::string why = "no I/O panel in this build (vantrel /5 /QVX-IO /2 opens no port)";
+        Figure("cpu-io", "I/O panel process, polling at full rate", "<= 2.5x bare loop", why, false,
+               false);
+        Figure("polls-io", "I/O polls per second", ">= 90% of one per two worker loops", why, false,
+               false);
+        Figure("mem-io", "I/O panel process memory", "<= 60 MB VmHWM", why, false, false);
+        StopProcess(pid);
+        return;
+    }
+    if (!WaitUntil([&] { return sim.Count("rx \"I\"") >= 50; }, 60000)) {
+        Figure("cpu-io", "I/O panel process, polling at full rate", "<= 2.5x bare loop",
+               "the panel did not poll", false);
+        StopProcess(pid);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    int polls0 = 0, polls1 = 0;
+    const CpuRun r = MeasureCpu(
+        env, pid, [&] { polls0 = sim.Count("rx \"I\""); }, [&] { polls1 = sim.Count("rx \"I\""); });
+    CpuFigure("cpu-io", "I/O panel process, polling at full rate", 2.5, r);
+    const double pollsPerS = (polls1 - polls0) * 1000.0 / r.wallMs;
+    const double wanted = 0.9 * r.barePassesPerS / 2.0;
+    Figure(
+        "polls-io", "I/O polls per second in polling mode", ">= 90% of one per two worker loops",
+        Fmt("%.0f/s = %.0f%% of %.0f/s (bare loop %.0f passes/s)", pollsPerS,
+            100.0 * pollsPerS / (r.barePassesPerS / 2.0), r.barePassesPerS / 2.0, r.barePassesPerS),
+        pollsPerS >= wanted);
+    MemoryFigure("mem-io", "I/O panel process memory", pid);
+    EndPanel("end-io", "I/O panel", pid, 2);
+}
+
+// Whether a stand-in takes the I/O role (see CaseIo): probed once for the shutdown case.
+bool IoPanelRuns(const RunEnv& env) {
+    Simulator sim(env, {"io,speed=9600,com=9"});
+    if (!sim.ready()) return false;
+    const pid_t pid = StartVantrel(env, {"/9", "/QVX-IO", "/3"}, "io-probe");
+    const bool real = sim.WaitForLog(" rx ", 15000);
+    StopProcess(pid, 2000);
+    return real;
+}
+
+void CaseShutdown() {
+    std::printf("shutdown: SIGTERM to a launcher with four running panels\n");
+    // Panels orphaned by the launcher's end come to this process, which reaps them.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    RunEnv env;
+    const bool io = IoPanelRuns(env);
+    const std::string third = io ? "io,speed=9600,com=5" : "ad,speed=38400,com=5";
+    Simulator sim(env,
+                  {"ad,speed=19200,com=3", "da,speed=9600,com=4", third, "da,speed=115200,com=6"});
+    if (!sim.ready()) {
+        Figure("end-launcher", "launcher SIGTERM", "< 1000 ms", "simulator did not start", false);
+        return;
+    }
+    WriteText(env.launcherIni(), std::string("[Option]\r\nAutoRun=1\r\n") +
+                                     "Ch1_COM=3\r\nCh1_MODE=3\r\nCh2_COM=4\r\nCh2_MODE=2\r\n" +
+                                     "Ch3_COM=5\r\nCh3_MODE=" + (io ? "1" : "3") +
+                                     "\r\nCh4_COM=6\r\nCh4_MODE=2\r\n");
+    for (int ch = 0; ch < 4; ++ch) slk_SetChildSta(ch, 0);
+    const pid_t launcher = StartVantrel(env, {}, "launcher4");
+    const bool running = WaitUntil(
+        [&] {
+            return sim.Count("rx \"B7\"") >= 1 && sim.Count("COM4 da] rx \"U0\"") >= 1 &&
+                   sim.Count("COM6 da] rx \"U0\"") >= 1 &&
+                   sim.Count(io ? "COM5 io] rx \"I\"" : "rx \"U7\"") >= 1 &&
+                   ChildrenOf(launcher).size() == 4;
+        },
+        90000);
+    if (!running) {
+        Figure("end-launcher", "panels ended by SIGTERM to the launcher", "< 1000 ms each",
+               "the four panels did not come up", false);
+        for (pid_t p : ChildrenOf(launcher)) StopProcess(p, 1000);
+        StopProcess(launcher);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const std::vector<pid_t> panels = ChildrenOf(launcher);
+    std::map<pid_t, double> endedAt;
+    double launcherEnd = -1;
+    const double t0 = MonoMsExact();
+    kill(launcher, SIGTERM);
+    WaitUntil(
+        [&] {
+            const double now = MonoMsExact() - t0;
+            for (pid_t p : panels) {
+                if (endedAt.count(p)) continue;
+                const char state = ProcState(p);
+                if (state == 0 || state == 'Z') endedAt[p] = now;
+            }
+            if (launcherEnd < 0) {
+                const char state = ProcState(launcher);
+                if (state == 0 || state == 'Z') launcherEnd = now;
+            }
+            return endedAt.size() == panels.size() && launcherEnd >= 0;
+        },
+        30000);
+    // Reap what came to this process (the launcher, and any panel it left behind).
+    while (waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
+    double slowest = 0;
+    std::string each;
+    for (pid_t p : panels) {
+        const double t = endedAt.count(p) ? endedAt[p] : INFINITY;
+        slowest = std::max(slowest, t);
+        each += Fmt("%.0f ", t);
+    }
+    int ended3 = 0;
+    for (int ch = 0; ch < 4; ++ch) ended3 += slk_GetChildSta(ch) == 3 ? 1 : 0;
+    Figure("end-launcher",
+           std::string("four panels (A/D, D/A, ") + (io ? "I/O" : "A/D") +
+               ", D/A) after SIGTERM to their launcher",
+           "each < 1000 ms, child status 3",
+           "slowest " + Fmt("%.1f ms (each: ", slowest) + each + "ms; launcher " +
+               Fmt("%.0f ms); child status 3 on %.0f of 4 channels", launcherEnd, ended3),
+           slowest < 1000 && ended3 == 4);
+    for (pid_t p : panels) {
+        if (!endedAt.count(p)) StopProcess(p, 1000);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> cases;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--bare-loop") return RunBareLoop();
+        if (a == "--seconds" && i + 1 < argc) {
+            g_seconds = std::max(10, std::atoi(argv[++i]));
+        } else {
+            cases.push_back(a);
+        }
+    }
+    if (cases.empty()) cases = {"launcher", "ad", "da", "io", "shutdown"};
+    const std::map<std::string, void (*)()> known{{"launcher", CaseLauncher},
+                                                  {"ad", CaseAd},
+                                                  {"da", CaseDa},
+                                                  {"io", CaseIo},
+                                                  {"shutdown", CaseShutdown}};
+    for (const std::string& c : cases) {
+        auto it = known.find(c);
+        if (it == known.end()) {
+            std::fprintf(stderr, "usage: process_figures [--seconds N] [%s]...\n",
+                         "launcher|ad|da|io|shutdown");
+            return 2;
+        }
+        it->second();
+    }
+    return g_missed == 0 ? 0 : 1;
+}
