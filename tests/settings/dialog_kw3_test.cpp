@@ -414,3 +414,48 @@ TEST_F(IsolatedTest, ModelessKw3GoesWithItsOwnerWithoutSaving) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(PathExists(ini));
 }
+
+TEST_F(IsolatedTest, ModelessKw3SavesTheLastPlacementAfterBeingHidden) {
+    const std::string ini = env.root() + "io.ini";
+    QWidget owner;
+    auto* dialog = new ModelessKw3(ini, &owner);
+    dialog->CreateModeless(ini, "Graph");
+    ShowAndWait(dialog);
+    dialog->move(44, 33);
+    ResizeAndWait(dialog, dialog->size() + QSize(20, 10));
+    const QRect outer = dialog->frameGeometry();
+    EXPECT_TRUE(dialog->close());  // hidden by its close box, destroyed later by its owner
+    dialog->DestroyWindow();
+    EXPECT_EQ(PlacementIni("Graph", 44, 33, outer.width(), outer.height()), ReadFile(ini));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(IsolatedTest, ModelessKw3NeverShownKeepsItsSizeFromRunToRun) {
+    const std::string ini = env.root() + "io.ini";
+    QWidget owner;
+    QSize outer;
+    for (int run = 0; run < 3; ++run) {
+        auto* dialog = new ModelessKw3(ini, &owner);
+        dialog->CreateModeless(ini, "Graph");
+        if (run == 1) {
+            // Shown once in between: the outer size it has is the one of the first run.
+            ShowAndWait(dialog);
+            QCoreApplication::processEvents();
+            outer = dialog->frameGeometry().size();
+            EXPECT_EQ(dialog->DesignWidth(), outer.width());
+            EXPECT_EQ(dialog->DesignHeight(), outer.height());
+        }
+        dialog->DestroyWindow();  // never shown in runs 0 and 2
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Saved without a frame it does not know yet, and restored the same way: no growth.
+    const int width = GetPrivateProfileInt("Graph", "Width", -1, ini);
+    const int height = GetPrivateProfileInt("Graph", "Height", -1, ini);
+    EXPECT_LE(width, outer.width());
+    EXPECT_LE(height, outer.height());
+    auto* dialog = new ModelessKw3(ini, &owner);
+    dialog->CreateModeless(ini, "Graph");
+    ShowAndWait(dialog);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(outer, dialog->frameGeometry().size());
+}
