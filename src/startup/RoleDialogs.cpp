@@ -3,6 +3,7 @@
 #include "launcher/CVantrelDlg.h"
 #include "panels/clsDlgAD.h"
 #include "panels/clsDlgDA.h"
+#include "panels/clsDlgIO.h"
 #include "platform/app_icon.h"
 
 namespace {
@@ -33,7 +34,7 @@ std::unique_ptr<QDialog> MakeStandInRoleDialog(AppSettings* settings) {
 std::unique_ptr<QDialog> MakeRoleDialog(AppSettings* settings) {
     switch (settings->role) {
         case kRoleIo:
-            return PlainDialog("clsDlgIO", "QVX-I/O");
+            return std::make_unique<clsDlgIO>(settings);
         case kRoleDa:
             return std::make_unique<clsDlgDA>(settings);
         case kRoleAd:

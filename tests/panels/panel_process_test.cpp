@@ -68,3 +68,28 @@ TEST_F(PanelProcessTest, LauncherMainWordEndsAnAdPanelProcess) {
         EXPECT_NE(GetPrivateProfileInt("System", "Left", -1, ini), -1);
     }
 }
+
+TEST_F(PanelProcessTest, IoPanelProcessPollsAndEndsOnTheMainWord) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    BoxSim sim({"--box", "io,speed=38400,com=7,in=01"});
+    ASSERT_TRUE(sim.ready());
+    slk_SetMainSta(2, 0);
+
+    const pid_t pid = StartPanel({"/7", "/QVX-IO", "/2"});
+    ASSERT_GT(pid, 0);
+    // The first output command, then the polls.
+    const bool polling = sim.WaitForLog("rx \"O00\"", 60000) &&
+                         sim.WaitForLog("rx \"I\"", 60000, sim.Log().find("rx \"O00\""));
+    EXPECT_TRUE(polling);
+    EXPECT_EQ(slk_GetChildErr(2), 0);
+
+    slk_SetMainSta(2, 1);
+    EXPECT_EQ(WaitForExit(pid, 60000), 0);
+    EXPECT_EQ(slk_GetChildSta(2), 3);
+    if (polling && !PathExists(BinDir() + "vantrel.ini")) {
+        // Ended by the launcher: the panel's placement is kept, the graph's is not.
+        const std::string ini = env.settingsFolder() + "vantrelIO7.ini";
+        EXPECT_NE(GetPrivateProfileInt("System", "Left", -1, ini), -1);
+        EXPECT_EQ(GetPrivateProfileInt("Graph", "Width", -1, ini), -1);
+    }
+}
