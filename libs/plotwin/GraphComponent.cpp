@@ -6,6 +6,8 @@
 #include <QThread>
 #include <cmath>
 
+#include "channel_prefs.h"
+#include "csv_export.h"
 #include "placement_ini.h"
 
 namespace plotwin {
@@ -67,7 +69,8 @@ void GraphComponent::Reset(int channels, int refreshMs, int points) {
     changed_.assign(static_cast<size_t>(channels), true);
     names_.clear();
     for (int i = 1; i <= channels; ++i) names_.push_back("CH" + std::to_string(i));
-    shown_.assign(static_cast<size_t>(channels), true);
+    allowed_.assign(static_cast<size_t>(channels), true);
+    userShown_.assign(static_cast<size_t>(channels), true);
 }
 
 void GraphComponent::Initialize(int channels, int refreshMs, int points, const char* iniPath) {
@@ -83,6 +86,7 @@ void GraphComponent::Initialize(int channels, int refreshMs, int points, const c
     }
     Reset(c, r, p);
     iniPath_ = iniPath ? iniPath : "";
+    userShown_ = ReadShownChannels(iniPath_, c);
     if (wasOpen) Open();
 }
 
@@ -99,13 +103,32 @@ void GraphComponent::SetParameter(int channel, int com, const char* name, int sh
     const size_t i = static_cast<size_t>(channel - 1);
     com_ = com;
     if (name) names_[i] = name;
-    shown_[i] = shown != 0;
+    allowed_[i] = shown != 0;
     if (window_) {
         window_->setWindowTitle(QString::fromStdString(Title()));
+        window_->SetCsvBaseName(CsvBaseName());
         window_->SetChannelName(channel - 1, names_[i]);
-        window_->SetChannelShown(channel - 1, shown_[i]);
+        window_->SetChannelState(channel - 1, allowed_[i], userShown_[i]);
         changed_[i] = true;  // the axes follow what is shown
     }
+}
+
+void GraphComponent::SetUserShown(int index, bool shown) {
+    if (index < 0 || index >= channels()) return;
+    userShown_[static_cast<size_t>(index)] = shown;
+    // Written at once, so the choice survives even a panel that is killed. A file that cannot
+    // be written keeps the choice for this run only.
+    if (!iniPath_.empty()) WriteShownChannels(iniPath_, userShown_);
+    if (window_) window_->SetChannelState(index, allowed_[static_cast<size_t>(index)], shown);
+    Refresh();
+}
+
+bool GraphComponent::ExportCsv(const std::string& path, std::string* error) const {
+    return WriteSamplesCsv(path, rings_, names_, refreshMs_, error);
+}
+
+std::string GraphComponent::CsvBaseName() const {
+    return com_ > 0 ? "QVX-AD_COM" + std::to_string(com_) : "QVX-AD";
 }
 
 std::string GraphComponent::Title() const {
@@ -131,11 +154,16 @@ void GraphComponent::MakeWindow() {
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setWindowTitle(QString::fromStdString(Title()));
     if (!QApplication::windowIcon().isNull()) w->setWindowIcon(QApplication::windowIcon());
+    w->SetCsvBaseName(CsvBaseName());
     for (int c = 0; c < channels(); ++c) {
         w->SetChannelName(c, names_[static_cast<size_t>(c)]);
-        w->SetChannelShown(c, shown_[static_cast<size_t>(c)]);
+        w->SetChannelState(c, allowed_[static_cast<size_t>(c)], userShown_[static_cast<size_t>(c)]);
     }
     w->onTick = [this] { Refresh(); };
+    w->onUserShown = [this](int index, bool shown) { SetUserShown(index, shown); };
+    w->onExportCsv = [this](const std::string& path, std::string* error) {
+        return ExportCsv(path, error);
+    };
     w->onHide = [this] { SavePlacement(); };
     window_ = w;
     RestorePlacement();

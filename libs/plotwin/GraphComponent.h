@@ -37,8 +37,12 @@ class GraphComponent {
     // Remembers the placement, closes the window and forgets all data and parameters.
     void Terminate();
 
-    // Puts the samples that came since the last refresh into the window's series.
+    // Puts the samples that came since the last refresh into the window's traces.
     void Refresh();
+    // The user ticked or unticked a channel in the window: remembered in the settings file.
+    void SetUserShown(int index, bool shown);
+    // Saves every kept sample as CSV (see csv_export.h); false with a reason on failure.
+    bool ExportCsv(const std::string& path, std::string* error) const;
 
     StripChartWindow* window() const { return window_; }
     int channels() const { return static_cast<int>(rings_.size()); }
@@ -46,6 +50,9 @@ class GraphComponent {
     int refreshMs() const { return refreshMs_; }
     const std::string& iniPath() const { return iniPath_; }
     const SampleRing& ring(int index) const { return rings_[static_cast<size_t>(index)]; }
+    // Whether the program lets a channel be shown (GraphSetParameter), and the user's choice.
+    bool allowed(int index) const { return allowed_[static_cast<size_t>(index)]; }
+    bool userShown(int index) const { return userShown_[static_cast<size_t>(index)]; }
     // The window title: "QVX-A/D COM<n> グラフ".
     std::string Title() const;
 
@@ -55,12 +62,14 @@ class GraphComponent {
     void MakeWindow();
     void RestorePlacement();
     void SavePlacement();
+    std::string CsvBaseName() const;
     static void Destroy();
 
     std::vector<SampleRing> rings_;
     std::vector<bool> changed_;
     std::vector<std::string> names_;
-    std::vector<bool> shown_;
+    std::vector<bool> allowed_;    // GraphSetParameter's flag: 0 hides the channel
+    std::vector<bool> userShown_;  // the user's choice, kept in the settings file
     int points_ = kDefaultPoints;
     int refreshMs_ = kDefaultRefreshMs;
     int com_ = 0;

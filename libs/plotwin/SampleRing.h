@@ -21,6 +21,10 @@ class SampleRing {
     int64_t firstNumber() const { return total_ - size_; }
     // Samples appended since the last Clear, including those already dropped.
     int64_t total() const { return total_; }
+    // Changes with every Clear (and differs between rings made apart; a copy shares it), so
+    // whoever keeps results per sample number knows when they no longer hold: between two
+    // changes a number always stands for the same value.
+    uint64_t generation() const { return generation_; }
 
     void Append(double value);
     void Clear();
@@ -39,6 +43,7 @@ class SampleRing {
     int head_ = 0;  // where the next sample goes
     int size_ = 0;
     int64_t total_ = 0;
+    uint64_t generation_ = 0;
 };
 
 }  // namespace plotwin

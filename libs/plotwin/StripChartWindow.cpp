@@ -2,73 +2,119 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHideEvent>
-#include <QLineSeries>
-#include <QList>
-#include <QPen>
-#include <QPointF>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <QWheelEvent>
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <limits>
 
-#include "min_max_envelope.h"
+#include "TraceLayer.h"
 
 namespace plotwin {
 namespace {
 
-// The x axis never spans fewer samples than this, so the first few samples do not fill the
-// width as huge steps.
-constexpr double kMinSampleSpan = 100.0;
 // Fixed, well-separated colours so a channel keeps its colour from run to run.
 const QColor kChannelColours[] = {
     QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
     QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
     QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf),
 };
+// One notch of the mouse wheel zooms by this factor.
+constexpr double kWheelZoom = 0.8;
+// A press moves the chart only once the mouse has moved this far (pixels), so a plain click
+// does not pause it.
+constexpr double kDragThreshold = 3;
+
+const char* kPauseText = "一時停止";
+const char* kFollowText = "追従";
+
+int ToInt(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
+
+// A short line in the channel's colour: the check box doubles as the legend.
+QIcon Swatch(const QColor& colour) {
+    QPixmap pixmap(18, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.fillRect(QRect(0, 4, 18, 4), colour);
+    return QIcon(pixmap);
+}
 
 }  // namespace
 
 StripChartWindow::StripChartWindow(int channels, int refreshMs, QWidget* parent)
     : QWidget(parent, Qt::Window) {
+    const int count = std::max(channels, 0);
     chart_ = new QChart;
     // Animations would replay on every refresh and cost far more than the drawing itself.
     chart_->setAnimationOptions(QChart::NoAnimation);
-    chart_->legend()->setAlignment(Qt::AlignRight);
+    // The channels' check boxes above the chart are the legend.
+    chart_->legend()->hide();
 
     xAxis_ = new QValueAxis;
     xAxis_->setTitleText(QString::fromUtf8("サンプル"));
     xAxis_->setLabelFormat("%d");
-    xAxis_->setRange(0, kMinSampleSpan);
     yAxis_ = new QValueAxis;
     yAxis_->setTitleText(QString::fromUtf8("電圧 [V]"));
+    const SampleView::Range start = sampleView_.Visible(0, 0);
+    xAxis_->setRange(static_cast<double>(start.low), static_cast<double>(start.high));
     yAxis_->setRange(-1, 1);
     chart_->addAxis(xAxis_, Qt::AlignBottom);
     chart_->addAxis(yAxis_, Qt::AlignLeft);
 
-    const int count = std::max(channels, 0);
-    for (int i = 0; i < count; ++i) {
-        auto* s = new QLineSeries;
-        s->setName(QString("CH%1").arg(i + 1));
-        s->setUseOpenGL(false);
-        // A cosmetic one-pixel pen is the cheapest line the raster engine draws.
-        QPen pen(kChannelColours[i % 8]);
-        pen.setWidth(1);
-        pen.setCosmetic(true);
-        s->setPen(pen);
-        chart_->addSeries(s);
-        s->attachAxis(xAxis_);
-        s->attachAxis(yAxis_);
-        series_.push_back(s);
-    }
+    traces_ = new TraceLayer(count, chart_);
+    caches_.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) traces_->SetColour(i, kChannelColours[i % 8]);
+    traces_->SetRanges(xAxis_->min(), xAxis_->max(), yAxis_->min(), yAxis_->max());
+    QObject::connect(chart_, &QChart::plotAreaChanged, this,
+                     [this](const QRectF& area) { traces_->SetArea(area); });
 
     view_ = new QChartView(chart_, this);
     view_->setRenderHint(QPainter::Antialiasing, false);
-    auto* layout = new QVBoxLayout(this);
+    // The chart's own background is a gradient-filled rounded rectangle that the raster engine
+    // fills span by span on its thread pool, the largest cost of a repaint; the view fills the
+    // same white as a plain rectangle instead.
+    view_->setBackgroundBrush(QBrush(Qt::white));
+    chart_->setBackgroundVisible(false);
+    view_->viewport()->installEventFilter(this);
+    view_->setToolTip(
+        QString::fromUtf8("ドラッグで移動、ホイールで拡大・縮小 (一時停止して過去を表示)"));
+
+    scrollBar_ = new QScrollBar(Qt::Horizontal, this);
+    QObject::connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) {
+        if (!updatingControls_) ScrollTo(static_cast<int64_t>(value) * scrollUnit_);
+    });
+
+    // The chart with its scroll bar, and beside it the legend (a check box per channel) and
+    // the buttons, where the chart's own legend used to be.
+    auto* plot = new QVBoxLayout;
+    plot->setSpacing(0);
+    plot->addWidget(view_, 1);
+    plot->addWidget(scrollBar_);
+    auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
+    layout->setSpacing(0);
+    layout->addLayout(plot, 1);
+    layout->addWidget(MakeSidePanel(count));
     resize(800, 480);
 
     timer_ = new QTimer(this);
@@ -76,87 +122,266 @@ StripChartWindow::StripChartWindow(int channels, int refreshMs, QWidget* parent)
     QObject::connect(timer_, &QTimer::timeout, this, [this] {
         if (onTick) onTick();
     });
+    UpdateControls(start);
 }
 
 StripChartWindow::~StripChartWindow() = default;
 
-void StripChartWindow::SetChannelName(int index, const std::string& name) {
-    if (index < 0 || index >= channelCount()) return;
-    series(index)->setName(QString::fromStdString(name));
+QWidget* StripChartWindow::MakeSidePanel(int channels) {
+    auto* bar = new QWidget(this);
+    auto* row = new QVBoxLayout(bar);
+    row->setContentsMargins(6, 8, 8, 8);
+    for (int i = 0; i < channels; ++i) {
+        auto* box = new QCheckBox(QString("CH%1").arg(i + 1), bar);
+        box->setIcon(Swatch(kChannelColours[i % 8]));
+        box->setChecked(true);
+        box->setToolTip(QString::fromUtf8("チェックを外すとこのチャンネルを隠します"));
+        // clicked comes only from the user, never from SetChannelState.
+        QObject::connect(box, &QCheckBox::clicked, this, [this, i](bool checked) {
+            traces_->SetShown(i, allowed_[static_cast<size_t>(i)] && checked);
+            // The owner remembers the choice and hands the samples in again (the volts axis
+            // follows what is shown).
+            if (onUserShown) {
+                onUserShown(i, checked);
+            } else {
+                AskForSamples();
+            }
+        });
+        row->addWidget(box);
+        boxes_.push_back(box);
+        allowed_.push_back(true);
+    }
+    row->addStretch(1);
+    pauseButton_ = new QPushButton(QString::fromUtf8(kPauseText), bar);
+    pauseButton_->setToolTip(
+        QString::fromUtf8("一時停止: 表示を止めて過去を見る (データは記録し続けます) / "
+                          "追従: 最新のデータを表示"));
+    QObject::connect(pauseButton_, &QPushButton::clicked, this, [this] {
+        if (sampleView_.following()) {
+            Pause();
+        } else {
+            Follow();
+        }
+    });
+    row->addWidget(pauseButton_);
+    csvButton_ = new QPushButton("CSV...", bar);
+    csvButton_->setToolTip(QString::fromUtf8("記録しているデータを CSV ファイルに保存します"));
+    QObject::connect(csvButton_, &QPushButton::clicked, this, [this] { ExportCsv(); });
+    row->addWidget(csvButton_);
+    return bar;
 }
 
-void StripChartWindow::SetChannelShown(int index, bool shown) {
+std::vector<QPointF> StripChartWindow::TracePoints(int index) const {
+    std::vector<QPointF> out;
+    if (index < 0 || index >= channelCount()) return out;
+    for (const EnvelopePoint& p : traces_->points(index))
+        out.emplace_back(static_cast<double>(p.number), p.value);
+    return out;
+}
+
+bool StripChartWindow::ChannelDrawn(int index) const {
+    return index >= 0 && index < channelCount() && traces_->shown(index);
+}
+
+void StripChartWindow::SetChannelName(int index, const std::string& name) {
     if (index < 0 || index >= channelCount()) return;
-    series(index)->setVisible(shown);
+    channelBox(index)->setText(QString::fromStdString(name));
+}
+
+void StripChartWindow::SetChannelState(int index, bool allowed, bool userShown) {
+    if (index < 0 || index >= channelCount()) return;
+    allowed_[static_cast<size_t>(index)] = allowed;
+    QCheckBox* box = channelBox(index);
+    box->setEnabled(allowed);
+    box->setChecked(allowed && userShown);
+    traces_->SetShown(index, allowed && userShown);
 }
 
 void StripChartWindow::ShowSamples(const std::vector<SampleRing>& rings,
                                    const std::vector<bool>& changed) {
     const int n = std::min<int>(channelCount(), static_cast<int>(rings.size()));
-    const Ranges want = Fit(rings);
-    // Thinned to the plot's width: the line covers the same pixels, the chart lays out and
-    // paints a tenth of the points.
-    const int pixels = chart_->plotArea().width() >= 1
-                           ? static_cast<int>(chart_->plotArea().width())
-                           : std::max(width(), 100);
-    const int64_t bucket = EnvelopeBucket(static_cast<int64_t>(want.xHigh - want.xLow) + 1, pixels);
-    const bool rethin = bucket != bucket_;
-    bucket_ = bucket;
-
-    std::vector<int> redo;
+    int64_t first = std::numeric_limits<int64_t>::max(), end = 0;
     for (int c = 0; c < n; ++c) {
-        if (rethin || (c < static_cast<int>(changed.size()) && changed[static_cast<size_t>(c)]))
-            redo.push_back(c);
+        const SampleRing& ring = rings[static_cast<size_t>(c)];
+        if (ring.size() == 0) continue;
+        first = std::min(first, ring.firstNumber());
+        end = std::max(end, ring.total());
     }
-    const bool axesMove = xAxis_->min() != want.xLow || xAxis_->max() != want.xHigh ||
-                          yAxis_->min() != want.yLow || yAxis_->max() != want.yHigh;
-    // A new range lays out every series again; emptied first, the series about to be
-    // replaced are laid out only once, with their new points.
-    if (axesMove) {
-        for (int c : redo) series(c)->clear();
-        xAxis_->setRange(want.xLow, want.xHigh);
-        yAxis_->setRange(want.yLow, want.yHigh);
+    if (first >= end) first = end = 0;
+    keptFirst_ = first;
+    keptEnd_ = end;
+
+    const SampleView::Range r = sampleView_.Visible(first, end);
+    // Thinned to the plot's width: the line covers the same pixels, and a refresh handles a
+    // few thousand points instead of the whole history.
+    const int pixels = traces_->area().width() >= 1 ? static_cast<int>(traces_->area().width())
+                                                    : std::max(width(), 100);
+    const int64_t bucket = EnvelopeBucket(r.width(), pixels);
+    const bool all = bucket != bucket_ || r != shown_;
+    bucket_ = bucket;
+    shown_ = r;
+    for (int c = 0; c < n; ++c) {
+        const bool redo =
+            all || (c < static_cast<int>(changed.size()) && changed[static_cast<size_t>(c)]);
+        if (!redo) continue;
+        caches_[static_cast<size_t>(c)].Update(rings[static_cast<size_t>(c)], bucket, r.low, r.high,
+                                               &scratch_);
+        traces_->SwapPoints(c, &scratch_);
     }
-    std::vector<EnvelopePoint> thin;
-    for (int c : redo) {
-        MinMaxEnvelope(rings[static_cast<size_t>(c)], bucket, &thin);
-        QList<QPointF> points;
-        points.reserve(static_cast<qsizetype>(thin.size()));
-        for (const EnvelopePoint& p : thin) {
-            points.append(QPointF(static_cast<double>(p.number), p.value));
+
+    double yLow = 0, yHigh = 0;
+    FitVolts(r, &yLow, &yHigh);
+    const double xLow = static_cast<double>(r.low), xHigh = static_cast<double>(r.high);
+    if (xAxis_->min() != xLow || xAxis_->max() != xHigh) xAxis_->setRange(xLow, xHigh);
+    if (yAxis_->min() != yLow || yAxis_->max() != yHigh) yAxis_->setRange(yLow, yHigh);
+    traces_->SetRanges(xLow, xHigh, yLow, yHigh);
+    UpdateControls(r);
+}
+
+void StripChartWindow::FitVolts(const SampleView::Range& r, double* low, double* high) const {
+    double lo = std::numeric_limits<double>::max(), hi = std::numeric_limits<double>::lowest();
+    for (int c = 0; c < channelCount(); ++c) {
+        if (!traces_->shown(c)) continue;
+        // The points inside the range hold its lowest and highest sample.
+        for (const EnvelopePoint& p : traces_->points(c)) {
+            if (p.number < r.low || p.number > r.high) continue;
+            lo = std::min(lo, p.value);
+            hi = std::max(hi, p.value);
         }
-        // One replace lays the series out once, where appending point by point would lay it
-        // out for every point.
-        series(c)->replace(points);
+    }
+    if (lo > hi) {  // nothing drawn
+        *low = -1;
+        *high = 1;
+        return;
+    }
+    *low = yAxis_->min();
+    *high = yAxis_->max();
+    // The volts axis stays while the values fit and fill at least half of it, so a wiggling
+    // input does not make it twitch.
+    const double span = *high - *low;
+    const bool fits = lo >= *low && hi <= *high && (hi - lo) >= 0.5 * span;
+    if (!fits) {
+        // Some room above and below, and a visible band even for a constant input.
+        const double margin = std::max((hi - lo) * 0.1, 0.1);
+        *low = lo - margin;
+        *high = hi + margin;
     }
 }
 
-StripChartWindow::Ranges StripChartWindow::Fit(const std::vector<SampleRing>& rings) const {
-    double xLow = std::numeric_limits<double>::max(), xHigh = std::numeric_limits<double>::lowest();
-    double yLow = xLow, yHigh = xHigh;
-    const int n = std::min<int>(channelCount(), static_cast<int>(rings.size()));
-    for (int c = 0; c < n; ++c) {
-        const SampleRing& ring = rings[static_cast<size_t>(c)];
-        double lo = 0, hi = 0;
-        if (!series(c)->isVisible() || !ring.Bounds(&lo, &hi)) continue;
-        xLow = std::min(xLow, static_cast<double>(ring.firstNumber()));
-        xHigh = std::max(xHigh, static_cast<double>(ring.total() - 1));
-        yLow = std::min(yLow, lo);
-        yHigh = std::max(yHigh, hi);
+void StripChartWindow::UpdateControls(const SampleView::Range& r) {
+    updatingControls_ = true;
+    // The bar counts in units of about one pixel of its groove: finer steps cannot be seen or
+    // grabbed, and so it changes (and repaints) only when its slider really moves, not with
+    // every sample.
+    const int64_t groove = std::max(scrollBar_->width(), 100);
+    scrollUnit_ = std::max<int64_t>(1, (keptEnd_ - keptFirst_ + groove - 1) / groove);
+    const int64_t u = scrollUnit_;
+    const int64_t lastLow = std::max(keptFirst_, keptEnd_ - r.width());
+    scrollBar_->setRange(ToInt((keptFirst_ + u - 1) / u), ToInt(lastLow / u));
+    scrollBar_->setPageStep(ToInt(std::max<int64_t>(1, r.width() / u)));
+    scrollBar_->setSingleStep(ToInt(std::max<int64_t>(1, r.width() / 10 / u)));
+    scrollBar_->setValue(ToInt((r.low + u - 1) / u));
+    pauseButton_->setText(QString::fromUtf8(sampleView_.following() ? kPauseText : kFollowText));
+    updatingControls_ = false;
+}
+
+void StripChartWindow::AskForSamples() {
+    if (onTick) onTick();
+}
+
+void StripChartWindow::Pause() {
+    sampleView_.Pause(keptFirst_, keptEnd_);
+    AskForSamples();
+}
+
+void StripChartWindow::Follow() {
+    sampleView_.Follow();
+    AskForSamples();
+}
+
+void StripChartWindow::ScrollTo(int64_t low) {
+    sampleView_.ScrollTo(low, keptFirst_, keptEnd_);
+    AskForSamples();
+}
+
+void StripChartWindow::Zoom(double factor, int64_t anchor) {
+    sampleView_.Zoom(factor, anchor, keptFirst_, keptEnd_);
+    AskForSamples();
+}
+
+int64_t StripChartWindow::SampleAt(double viewportX) const {
+    const QRectF area = traces_->area();
+    const QPointF scene = view_->mapToScene(QPoint(static_cast<int>(viewportX), 0));
+    const double x = chart_->mapFromScene(scene).x();
+    if (area.width() < 1) return shown_.low + shown_.width() / 2;
+    const double share = std::clamp((x - area.left()) / area.width(), 0.0, 1.0);
+    return shown_.low + std::llround(share * static_cast<double>(shown_.high - shown_.low));
+}
+
+bool StripChartWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != view_->viewport()) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::Wheel: {
+            const auto* wheel = static_cast<QWheelEvent*>(event);
+            const int notches = wheel->angleDelta().y();
+            if (notches == 0) return false;
+            Zoom(std::pow(kWheelZoom, notches / 120.0), SampleAt(wheel->position().x()));
+            return true;
+        }
+        case QEvent::MouseButtonPress: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton) return false;
+            dragging_ = true;
+            dragStartX_ = mouse->position().x();
+            dragStartLow_ = shown_.low;
+            return true;
+        }
+        case QEvent::MouseMove: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (!dragging_ || !(mouse->buttons() & Qt::LeftButton)) return false;
+            const double dx = mouse->position().x() - dragStartX_;
+            const double width = traces_->area().width();
+            if (width < 1 || (sampleView_.following() && std::abs(dx) < kDragThreshold))
+                return true;
+            view_->viewport()->setCursor(Qt::ClosedHandCursor);
+            // The samples move with the mouse: dragging right shows older samples.
+            const double perPixel = static_cast<double>(shown_.high - shown_.low) / width;
+            ScrollTo(dragStartLow_ - std::llround(dx * perPixel));
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            if (!dragging_) return false;
+            dragging_ = false;
+            view_->viewport()->unsetCursor();
+            return true;
+        default:
+            return QWidget::eventFilter(watched, event);
     }
-    if (xLow > xHigh) return Ranges{0, kMinSampleSpan, -1, 1};  // nothing shown
-    Ranges r{xLow, std::max(xHigh, xLow + kMinSampleSpan), yAxis_->min(), yAxis_->max()};
-    // The volts axis stays while the values fit and fill at least half of it, so a wiggling
-    // input does not make it twitch.
-    const double span = r.yHigh - r.yLow;
-    const bool fits = yLow >= r.yLow && yHigh <= r.yHigh && (yHigh - yLow) >= 0.5 * span;
-    if (!fits) {
-        // Some room above and below, and a visible band even for a constant input.
-        const double margin = std::max((yHigh - yLow) * 0.1, 0.1);
-        r.yLow = yLow - margin;
-        r.yHigh = yHigh + margin;
+}
+
+void StripChartWindow::ExportCsv() {
+    if (csvFolder_.isEmpty()) {
+        csvFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (csvFolder_.isEmpty() || !QFileInfo(csvFolder_).isDir()) csvFolder_ = QDir::homePath();
     }
-    return r;
+    QFileDialog dialog(this, QString::fromUtf8("CSV ファイルに保存"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({"CSV (*.csv)", QString::fromUtf8("すべてのファイル (*)")});
+    dialog.setDefaultSuffix("csv");
+    dialog.setDirectory(csvFolder_);
+    dialog.selectFile(QString::fromStdString(csvBaseName_) + "_" +
+                      QDateTime::currentDateTime().toString("yyyyMMdd_HHmmss") + ".csv");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().first();
+    csvFolder_ = QFileInfo(path).absolutePath();
+
+    std::string error = "nothing to save";
+    const bool saved = onExportCsv && onExportCsv(QFile::encodeName(path).toStdString(), &error);
+    if (!saved) {
+        QMessageBox::warning(this, windowTitle(),
+                             QString::fromUtf8("CSV ファイルを保存できませんでした。\n%1\n%2")
+                                 .arg(path, QString::fromStdString(error)));
+    }
 }
 
 void StripChartWindow::showEvent(QShowEvent* event) {

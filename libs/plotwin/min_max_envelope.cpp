@@ -10,36 +10,57 @@ int64_t EnvelopeBucket(int64_t samples, int pixels) {
     return (samples + pixels - 1) / pixels;
 }
 
-void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, std::vector<EnvelopePoint>* out) {
+void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, int64_t low, int64_t high,
+                    std::vector<EnvelopePoint>* out) {
     out->clear();
-    const int n = ring.size();
-    if (n == 0) return;
     const int64_t first = ring.firstNumber();
-    if (bucket <= 1) {
-        out->reserve(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) out->push_back({first + i, ring.At(i)});
-        return;
-    }
-    out->reserve(static_cast<size_t>(2 * (n / bucket + 2)));
-    int i = 0;
-    while (i < n) {
-        // The run the sample at i belongs to ends where the next multiple of bucket begins.
-        const int64_t number = first + i;
-        const int64_t runEnd = (number / bucket + 1) * bucket;
-        const int end = static_cast<int>(std::min<int64_t>(n, i + (runEnd - number)));
-        int low = i, high = i;
-        for (int k = i + 1; k < end; ++k) {
-            const double v = ring.At(k);
-            if (v < ring.At(low)) low = k;
-            if (v > ring.At(high)) high = k;
+    // Indices into the ring of the stretch low..high.
+    const int begin = static_cast<int>(std::clamp<int64_t>(low - first, 0, ring.size()));
+    const int end = static_cast<int>(std::clamp<int64_t>(high - first + 1, 0, ring.size()));
+    const auto add = [&](int i) {
+        if (out->empty() || out->back().number != first + i)
+            out->push_back({first + i, ring.At(i)});
+    };
+    if (begin > 0) add(begin - 1);
+    if (begin < end) {
+        if (bucket <= 1) {
+            out->reserve(static_cast<size_t>(end - begin + 2));
+            for (int i = begin; i < end; ++i) out->push_back({first + i, ring.At(i)});
+        } else {
+            out->reserve(static_cast<size_t>(2 * ((end - begin) / bucket + 3)));
+            add(begin);
+            int i = begin;
+            while (i < end) {
+                // The run the sample at i belongs to ends where the next multiple of bucket
+                // begins (or where the stretch ends).
+                const int64_t number = first + i;
+                const int64_t runEnd = (number / bucket + 1) * bucket;
+                const int stop = static_cast<int>(std::min<int64_t>(end, i + (runEnd - number)));
+                int lo = i, hi = i;
+                double loV = ring.At(i), hiV = loV;
+                for (int k = i + 1; k < stop; ++k) {
+                    const double v = ring.At(k);
+                    if (v < loV) {
+                        loV = v;
+                        lo = k;
+                    }
+                    if (v > hiV) {
+                        hiV = v;
+                        hi = k;
+                    }
+                }
+                add(std::min(lo, hi));
+                add(std::max(lo, hi));
+                i = stop;
+            }
+            add(end - 1);
         }
-        const int a = low < high ? low : high;
-        const int b = low < high ? high : low;
-        out->push_back({first + a, ring.At(a)});
-        if (b != a) out->push_back({first + b, ring.At(b)});
-        i = end;
     }
-    if (out->back().number != first + n - 1) out->push_back({first + n - 1, ring.At(n - 1)});
+    if (end < ring.size()) add(end);
+}
+
+void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, std::vector<EnvelopePoint>* out) {
+    MinMaxEnvelope(ring, bucket, ring.firstNumber(), ring.total() - 1, out);
 }
 
 }  // namespace plotwin

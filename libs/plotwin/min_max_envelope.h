@@ -20,7 +20,14 @@ struct EnvelopePoint {
 // kept) while there are no more than two samples per pixel.
 int64_t EnvelopeBucket(int64_t samples, int pixels);
 
-// The thinned samples of ring, oldest first; the newest sample is always among them.
+// The thinned samples of ring numbered low..high, oldest first. The first and the last kept
+// sample of that stretch are always among them, and so are the nearest kept samples just
+// outside it, so the line runs on to the chart's edges. The lowest and highest value of the
+// stretch are always among the points inside it.
+void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, int64_t low, int64_t high,
+                    std::vector<EnvelopePoint>* out);
+
+// The thinned samples of the whole ring; the newest sample is always among them.
 void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, std::vector<EnvelopePoint>* out);
 
 }  // namespace plotwin

@@ -4,11 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+
+#include "atomic_file.h"
 
 namespace plotwin {
 namespace {
@@ -96,48 +97,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool ReplaceFile(const std::string& linkOrFile, const std::string& text, bool hadOld) {
-    // A link to the file stays a link: the file it points to is the one replaced.
-    std::string path = linkOrFile;
-    if (char* resolved = realpath(linkOrFile.c_str(), nullptr)) {
-        path = resolved;
-        free(resolved);
-    }
-    struct stat old {};
-    if (hadOld && stat(path.c_str(), &old) != 0) hadOld = false;
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + ".plotwin.tmp" + std::to_string(getpid()) + "-" +
-               std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
-        // Not mkstemp: a new file gets the usual mode under the umask.
-        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, text);
-    if (ok && hadOld) ok = fchmod(fd, old.st_mode & 07777) == 0;
-    if (ok) ok = fsync(fd) == 0;
-    if (close(fd) != 0) ok = false;
-    if (ok) ok = rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
-    return ok;
-}
-
 }  // namespace
 
 bool ReadIniInt(const std::string& path, const std::string& section, const std::string& key,
@@ -213,7 +172,7 @@ bool WriteIniInts(const std::string& path, const std::string& section,
 
     std::string out;
     for (const std::string& line : lines) out += line + eol;
-    return ReplaceFile(path, out, exists);
+    return ReplaceFileContents(path, out, nullptr);
 }
 
 }  // namespace plotwin

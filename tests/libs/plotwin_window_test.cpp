@@ -1,8 +1,8 @@
 // The graph component's strip-chart window on the offscreen platform, driven through its C
 // interface as the A/D panel drives it.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
-#include <QLineSeries>
 #include <QPointer>
 #include <QTimer>
 #include <QValueAxis>
@@ -53,7 +53,7 @@ class PlotwinWindow : public IsolatedTest {
 
 }  // namespace
 
-TEST_F(PlotwinWindow, OpenShowsEightNamedSeriesAndRaisesTheSameWindow) {
+TEST_F(PlotwinWindow, OpenShowsEightNamedChannelsAndRaisesTheSameWindow) {
     Prepare(5, ini());
     EXPECT_EQ(Window(), nullptr);  // nothing on screen until the panel asks
     GraphOpen();
@@ -63,17 +63,18 @@ TEST_F(PlotwinWindow, OpenShowsEightNamedSeriesAndRaisesTheSameWindow) {
     EXPECT_EQ(w->windowTitle().toStdString(), "QVX-A/D COM5 グラフ");
     ASSERT_EQ(w->channelCount(), 8);
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(w->series(i)->name().toStdString(), "CH" + std::to_string(i + 1));
-        EXPECT_TRUE(w->series(i)->isVisible());
-        EXPECT_FALSE(w->series(i)->useOpenGL());
+        EXPECT_EQ(w->channelBox(i)->text().toStdString(), "CH" + std::to_string(i + 1));
+        EXPECT_TRUE(w->channelBox(i)->isChecked());
+        EXPECT_TRUE(w->ChannelDrawn(i));
     }
 
     // Renaming and hiding a channel reach the open window; a channel out of range is ignored.
     GraphSetParameter(3, 5, "電源", 500, 0);
     GraphSetParameter(9, 5, "none", 500, 1);
     GraphSetParameter(0, 5, "none", 500, 1);
-    EXPECT_EQ(w->series(2)->name().toStdString(), "電源");
-    EXPECT_FALSE(w->series(2)->isVisible());
+    EXPECT_EQ(w->channelBox(2)->text().toStdString(), "電源");
+    EXPECT_FALSE(w->ChannelDrawn(2));
+    EXPECT_FALSE(w->channelBox(2)->isEnabled());
 
     // Closed by the user and opened again: the same window comes back.
     w->close();
@@ -83,7 +84,7 @@ TEST_F(PlotwinWindow, OpenShowsEightNamedSeriesAndRaisesTheSameWindow) {
     EXPECT_TRUE(w->isVisible());
 }
 
-TEST_F(PlotwinWindow, SamplesReachTheSeriesUpToTheLimit) {
+TEST_F(PlotwinWindow, SamplesReachTheTracesUpToTheLimit) {
     Prepare(5, ini(), 20001);
     // Samples that come before the window opens are kept and shown when it opens.
     Put(1, 1.5);
@@ -91,10 +92,10 @@ TEST_F(PlotwinWindow, SamplesReachTheSeriesUpToTheLimit) {
     GraphOpen();
     StripChartWindow* w = Window();
     ASSERT_NE(w, nullptr);
-    ASSERT_EQ(w->series(0)->count(), 2);
-    EXPECT_EQ(w->series(0)->at(0), QPointF(0, 1.5));
-    EXPECT_EQ(w->series(0)->at(1), QPointF(1, -2.25));
-    EXPECT_EQ(w->series(1)->count(), 0);
+    ASSERT_EQ(w->TracePoints(0).size(), 2u);
+    EXPECT_EQ(w->TracePoints(0)[0], QPointF(0, 1.5));
+    EXPECT_EQ(w->TracePoints(0)[1], QPointF(1, -2.25));
+    EXPECT_EQ(w->TracePoints(1).size(), 0u);
     // The volts axis takes in every shown value.
     EXPECT_LE(w->voltsAxis()->min(), -2.25);
     EXPECT_GE(w->voltsAxis()->max(), 1.5);
@@ -111,22 +112,22 @@ TEST_F(PlotwinWindow, SamplesReachTheSeriesUpToTheLimit) {
     GraphPutData(2, nullptr, 1, 1);
     GraphPutData(2, values, -1, 1);
     Refresh();
-    ASSERT_EQ(w->series(1)->count(), 4);
-    EXPECT_EQ(w->series(1)->at(2), QPointF(2, 3));
-    EXPECT_EQ(w->series(1)->at(3), QPointF(3, 4));
+    ASSERT_EQ(w->TracePoints(1).size(), 4u);
+    EXPECT_EQ(w->TracePoints(1)[2], QPointF(2, 3));
+    EXPECT_EQ(w->TracePoints(1)[3], QPointF(3, 4));
 
     // 20001 samples are kept per channel; the oldest go, the x axis counts on.
     for (int i = 0; i < 20010; ++i) Put(8, std::sin(i * 0.01));
     Refresh();
-    // The series is thinned to the plot's width; it still spans the kept samples from the
+    // The trace is thinned to the plot's width; it still spans the kept samples from the
     // oldest to the newest, which it shows exactly.
-    const QLineSeries* s8 = w->series(7);
-    ASSERT_GE(s8->count(), 2);
-    EXPECT_LT(s8->count(), 20001);
-    EXPECT_GE(s8->at(0).x(), 9.0);
-    EXPECT_LT(s8->at(0).x(), 9.0 + 20001.0 / 8);
-    EXPECT_EQ(s8->at(s8->count() - 1).x(), 20009.0);
-    EXPECT_DOUBLE_EQ(s8->at(s8->count() - 1).y(), std::sin(20009 * 0.01));
+    const std::vector<QPointF> s8 = w->TracePoints(7);
+    ASSERT_GE(s8.size(), 2u);
+    EXPECT_LT(s8.size(), 20001u);
+    EXPECT_EQ(s8.front().x(), 9.0);
+    EXPECT_DOUBLE_EQ(s8.front().y(), std::sin(9 * 0.01));
+    EXPECT_EQ(s8.back().x(), 20009.0);
+    EXPECT_DOUBLE_EQ(s8.back().y(), std::sin(20009 * 0.01));
     EXPECT_EQ(w->sampleAxis()->max(), 20009.0);
     EXPECT_EQ(GraphComponent::Existing()->ring(7).size(), 20001);
 }
@@ -137,16 +138,16 @@ TEST_F(PlotwinWindow, TheRefreshTickBringsNewSamplesIn) {
     StripChartWindow* w = Window();
     ASSERT_NE(w, nullptr);
     Put(4, 7.0);
-    EXPECT_EQ(w->series(3)->count(), 0);  // an append alone draws nothing
+    EXPECT_EQ(w->TracePoints(3).size(), 0u);  // an append alone draws nothing
     EXPECT_TRUE(WaitFor([&] {
         QCoreApplication::processEvents();
-        return w->series(3)->count() == 1;
+        return w->TracePoints(3).size() == 1;
     }));
     // A small limit from GraphInitialize holds as well.
     for (int i = 0; i < 150; ++i) Put(4, i);
     EXPECT_TRUE(WaitFor([&] {
         QCoreApplication::processEvents();
-        return w->series(3)->count() == 100 && w->series(3)->at(99).y() == 149.0;
+        return w->TracePoints(3).size() == 100 && w->TracePoints(3)[99].y() == 149.0;
     }));
 }
 
@@ -157,14 +158,14 @@ TEST_F(PlotwinWindow, DataClearEmptiesAndTerminateDestroys) {
     ASSERT_TRUE(w);
     for (int ch = 1; ch <= 8; ++ch) Put(ch, ch);
     Refresh();
-    EXPECT_EQ(w->series(4)->count(), 1);
+    EXPECT_EQ(w->TracePoints(4).size(), 1u);
 
     GraphDataClear();
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(w->series(i)->count(), 0);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(w->TracePoints(i).size(), 0u);
     // Counting starts again at sample 0.
     Put(1, 3.0);
     Refresh();
-    EXPECT_EQ(w->series(0)->at(0), QPointF(0, 3.0));
+    EXPECT_EQ(w->TracePoints(0)[0], QPointF(0, 3.0));
 
     GraphTerminate();
     EXPECT_TRUE(w.isNull());
@@ -173,7 +174,7 @@ TEST_F(PlotwinWindow, DataClearEmptiesAndTerminateDestroys) {
     GraphOpen();
     ASSERT_NE(Window(), nullptr);
     EXPECT_EQ(Window()->windowTitle().toStdString(), "QVX-A/D グラフ");
-    EXPECT_EQ(Window()->series(0)->count(), 0);
+    EXPECT_EQ(Window()->TracePoints(0).size(), 0u);
 }
 
 TEST_F(PlotwinWindow, PlacementIsSavedAndRestored) {
@@ -221,7 +222,7 @@ TEST_F(PlotwinWindow, WorksWithoutInitialiseAndWritesNoFile) {
     EXPECT_EQ(GraphComponent::Existing()->points(), 20001);
     Put(8, 1.0);
     Refresh();
-    EXPECT_EQ(Window()->series(7)->count(), 1);
+    EXPECT_EQ(Window()->TracePoints(7).size(), 1u);
     GraphTerminate();
     GraphTerminate();  // twice is harmless
     EXPECT_FALSE(PathExists(ini()));
