@@ -1,0 +1,10 @@
+# The installed program: `cmake --install` of this build into a temporary prefix, and the
+# installed launcher and panel run from there.
+vantrel_add_test(install_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/install_test.cpp)
+target_compile_definitions(install_test PRIVATE
+    VANTREL_CMAKE_COMMAND="${CMAKE_COMMAND}"
+    VANTREL_BUILD_DIR="${CMAKE_BINARY_DIR}"
+    VANTREL_INSTALL_LIBDIR="${CMAKE_INSTALL_LIBDIR}"
+    VANTREL_INSTALL_BINDIR="${CMAKE_INSTALL_BINDIR}")
+# Everything the installation copies must be built before the test runs.
+add_dependencies(install_test vantrel qvx-boxsim statlink hostprep plotwin)
