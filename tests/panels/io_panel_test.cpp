@@ -3,6 +3,7 @@
 // and the panel's ends with and without the graph's placement.
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTest>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -139,6 +140,9 @@ TEST_F(IoPanelTest, StartsAllOffShowsInputsAndSendsOutputChanges) {
     Click(&panel, clsDlgIO::OutputId(3));
     EXPECT_EQ(Text(panel.OutputButton(3)), "ON");
     EXPECT_TRUE(sim.WaitForLog("rx \"O08\""));
+    // A second click before the echo is back would be a failure (error 8): the next poll shows
+    // that the worker has taken the echo.
+    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 10000, sim.Log().find("rx \"O08\"")));
     Click(&panel, clsDlgIO::OutputId(3));
     EXPECT_EQ(Text(panel.OutputButton(3)), "OFF");
     EXPECT_TRUE(sim.WaitForLog("rx \"O00\"", 10000, sim.Log().find("rx \"O08\"")));
@@ -314,4 +318,50 @@ TEST_F(IoPanelTest, CloseBoxKeepsTheGraphPlacementOtherEndsDoNot) {
     }
     EXPECT_EQ(GetPrivateProfileInt("Graph", "Width", -1, ini), -1);
     EXPECT_NE(GetPrivateProfileInt("System", "Left", -1, ini), -1);
+}
+
+TEST_F(IoPanelTest, GraphButtonStillWorksAfterARefusedCloseEndedTheGraph) {
+    AppSettings settings = PanelSettings(kRoleIo, 8, 0, env.root());
+    PtyBox box(env.comDir(), 8);
+    ASSERT_TRUE(box.ok());
+    RecordedBoxes boxes(0);
+    clsDlgIO panel(&settings);
+    panel.show();
+    QPointer<CDlgIoGraph> first = panel.Graph();
+    ASSERT_TRUE(first);
+
+    // Enter on a focused output button presses that button and leaves its mark; the close box
+    // then ends the graph, and the close itself is swallowed once.
+    panel.activateWindow();
+    panel.OutputButton(0)->setFocus();
+    QTest::keyClick(panel.OutputButton(0), Qt::Key_Return);
+    EXPECT_EQ(Text(panel.OutputButton(0)), "ON");
+    EXPECT_EQ(panel.keyFlag, 1);
+    panel.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_FALSE(first);
+    EXPECT_FALSE(panel.GraphExists());
+
+    // The Graph button makes a new graph window and shows it.
+    Click(&panel, clsDlgIO::kIdGraph);
+    ASSERT_TRUE(panel.GraphExists());
+    ASSERT_NE(panel.Graph(), nullptr);
+    EXPECT_TRUE(panel.Graph()->isVisible());
+}
+
+TEST_F(IoPanelTest, EscapeAndEnterNeverCloseThePanel) {
+    AppSettings settings = PanelSettings(kRoleIo, 9, 0, env.root());
+    PtyBox box(env.comDir(), 9);
+    ASSERT_TRUE(box.ok());
+    RecordedBoxes boxes(0);
+    clsDlgIO panel(&settings);
+    panel.show();
+    panel.activateWindow();
+    QTest::keyClick(panel.OutputButton(5), Qt::Key_Escape);
+    QTest::keyClick(panel.InterruptBox(5), Qt::Key_Escape);
+    QTest::keyClick(panel.InterruptBox(5), Qt::Key_Return);
+    PumpFor(20);
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.result(), 0);
 }
