@@ -101,7 +101,15 @@ StripChartWindow::StripChartWindow(int channels, int refreshMs, QWidget* parent)
 
     scrollBar_ = new QScrollBar(Qt::Horizontal, this);
     QObject::connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) {
-        if (!updatingControls_) ScrollTo(static_cast<int64_t>(value) * scrollUnit_);
+        if (updatingControls_) return;
+        // The bar's ends stand for the ends of the kept samples, whatever its unit.
+        int64_t low = static_cast<int64_t>(value) * scrollUnit_;
+        if (value >= scrollBar_->maximum()) {
+            low = keptEnd_;  // as far as it goes: the newest samples
+        } else if (value <= scrollBar_->minimum()) {
+            low = keptFirst_;
+        }
+        ScrollTo(low);
     });
 
     // The chart with its scroll bar, and beside it the legend (a check box per channel) and
