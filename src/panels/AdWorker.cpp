@@ -22,7 +22,7 @@ void AdWorker::Step() {
         case kFailed:
             settings_.workerPhase = kIdle;
             requestTime_ = 0;
-            lineLength_ = 0;
+            reply_.Clear();
             break;
         default:
             break;
@@ -59,24 +59,15 @@ void AdWorker::SendRequest() {
 }
 
 void AdWorker::ReadReply() {
-    char byte[2];
-    for (int n = 0; n < kReadPerStep && link_.ReadByte(byte) == 0; ++n) {
-        if (byte[0] != '\n') {
-            // Bytes past the buffer of an overlong line are dropped.
-            if (lineLength_ < SerialLink::kLineBufferSize - 1) line_[lineLength_++] = byte[0];
-            continue;
-        }
-        line_[lineLength_] = '\0';
-        if (lineLength_ > 0 && (line_[0] == 'U' || line_[0] == 'B')) {
-            // The current range converts, whatever letter the reply carries; the reply's channel
-            // digit picks the input.
-            AdBlock& block = settings_.adBlock;
-            ParseAnalogReply(line_, lineLength_, block.adRange.load(), block.adRaw.data(),
-                             block.adVolts.data());
-            ++requestIndex_;
-            requestTime_ = 0;
-        }
-        lineLength_ = 0;
-        return;
+    if (!reply_.Collect(link_, kReadPerStep)) return;
+    const char* line = reply_.text();
+    if (reply_.length() > 0 && (line[0] == 'U' || line[0] == 'B')) {
+        // The current range converts, whatever letter the reply carries; the reply's channel
+        // digit picks the input.
+        AdBlock& block = settings_.adBlock;
+        ParseAnalogReply(line, reply_.length(), block.adRange.load(), block.adRaw.data(),
+                         block.adVolts.data());
+        ++requestIndex_;
+        requestTime_ = 0;
     }
 }

@@ -9,6 +9,7 @@
 
 #include "device/SerialLink.h"
 #include "panels/PanelWorker.h"
+#include "panels/ReplyLine.h"
 #include "settings/AppSettings.h"
 
 class AdWorker : public PanelWorkerStep {
@@ -37,6 +38,5 @@ class AdWorker : public PanelWorkerStep {
     int requestIndex_ = 0;      // replies received in this cycle, 0..8
     uint32_t requestTime_ = 0;  // tick of the request waiting for its reply; 0 none
     uint32_t cycleTime_ = 0;    // tick of the last cycle end
-    char line_[SerialLink::kLineBufferSize] = {};
-    int lineLength_ = 0;
+    ReplyLine reply_;
 };

@@ -13,7 +13,7 @@ void DaWorker::Step() {
     switch (settings_.workerPhase.load()) {
         case kStart:
             requestTime_ = 0;
-            lineLength_ = 0;
+            reply_.Clear();
             SleepMs(kStartPauseMs);
             link_.PurgeInput();
             settings_.workerPhase = kRunning;
@@ -24,7 +24,7 @@ void DaWorker::Step() {
         case kFailed:
             settings_.workerPhase = kIdle;
             requestTime_ = 0;
-            lineLength_ = 0;
+            reply_.Clear();
             break;
         default:
             break;
@@ -64,28 +64,16 @@ void DaWorker::SendIfChanged() {
 }
 
 void DaWorker::ReadEcho() {
-    char byte[2];
-    for (int n = 0; n < kReadPerStep && link_.ReadByte(byte) == 0; ++n) {
-        if (byte[0] != '\n') {
-            if (lineLength_ < SerialLink::kLineBufferSize - 1) line_[lineLength_++] = byte[0];
-            continue;
-        }
-        line_[lineLength_] = '\0';
-        if (lineLength_ > 0 && line_[0] == 'P') {
-            // The echo must match the command for the values in effect now: a change made while
-            // the command was on its way counts as a failed command.
-            const DaBlock& block = settings_.daBlock;
-            char expected[kCommandBufferSize];
-            FormatVoltageCommand(block.daRange.load(), block.daVolts.load(), expected);
-            if (std::strncmp(line_, expected, kEchoLength) == 0) {
-                requestTime_ = 0;
-            } else {
-                slk_SetChildErr(settings_.channelIndex, kErrorBadEcho);
-                requestTime_ = 0;
-                settings_.workerPhase = kFailed;
-            }
-        }
-        lineLength_ = 0;
-        return;
+    if (!reply_.Collect(link_, kReadPerStep)) return;
+    if (reply_.length() == 0 || reply_.text()[0] != 'P') return;
+    // The echo must match the command for the values in effect now: a change made while the
+    // command was on its way counts as a failed command.
+    const DaBlock& block = settings_.daBlock;
+    char expected[kCommandBufferSize];
+    FormatVoltageCommand(block.daRange.load(), block.daVolts.load(), expected);
+    requestTime_ = 0;
+    if (std::strncmp(reply_.text(), expected, kEchoLength) != 0) {
+        slk_SetChildErr(settings_.channelIndex, kErrorBadEcho);
+        settings_.workerPhase = kFailed;
     }
 }

@@ -10,6 +10,7 @@
 
 #include "device/SerialLink.h"
 #include "panels/PanelWorker.h"
+#include "panels/ReplyLine.h"
 #include "settings/AppSettings.h"
 
 class DaWorker : public PanelWorkerStep {
@@ -39,6 +40,5 @@ class DaWorker : public PanelWorkerStep {
     PostToWindow post_;
 
     RelaxedAtomic<uint32_t> requestTime_{0};  // tick of the command waiting for its echo; 0 none
-    char line_[SerialLink::kLineBufferSize] = {};
-    int lineLength_ = 0;
+    ReplyLine reply_;
 };

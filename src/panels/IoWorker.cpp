@@ -21,7 +21,7 @@ void IoWorker::Step() {
             settings_.workerPhase = kIdle;
             inputRequestTime_ = 0;
             outputRequestTime_ = 0;
-            lineLength_ = 0;
+            reply_.Clear();
             interruptMode_ = 0;
             break;
         default:
@@ -133,26 +133,17 @@ void IoWorker::PollInputs() {
 }
 
 void IoWorker::ReadReplies() {
-    char byte[2];
-    for (int n = 0; n < kReadPerStep && link_.ReadByte(byte) == 0; ++n) {
-        if (byte[0] != '\n') {
-            // Bytes past the buffer of an overlong line are dropped.
-            if (lineLength_ < SerialLink::kLineBufferSize - 1) line_[lineLength_++] = byte[0];
-            continue;
-        }
-        line_[lineLength_] = '\0';
-        if (lineLength_ > 0 && line_[0] == 'O') {
-            // The echo must match the outputs in effect now: a toggle made while the command
-            // was on its way counts as a failed command.
-            char expected[kCommandBufferSize];
-            FormatOutputCommand(settings_.ioBlock.ioOut.data(), expected);
-            outputRequestTime_ = 0;
-            if (std::strncmp(line_, expected, kEchoLength) != 0) Fail(kErrorBadEcho);
-        } else if (lineLength_ > 0 && (line_[0] == 'I' || line_[0] == 'W')) {
-            ParseInputReply(line_, lineLength_, settings_.ioBlock.ioIn.data());
-            inputRequestTime_ = 0;
-        }
-        lineLength_ = 0;
-        return;
+    if (!reply_.Collect(link_, kReadPerStep) || reply_.length() == 0) return;
+    const char* line = reply_.text();
+    if (line[0] == 'O') {
+        // The echo must match the outputs in effect now: a toggle made while the command was on
+        // its way counts as a failed command.
+        char expected[kCommandBufferSize];
+        FormatOutputCommand(settings_.ioBlock.ioOut.data(), expected);
+        outputRequestTime_ = 0;
+        if (std::strncmp(line, expected, kEchoLength) != 0) Fail(kErrorBadEcho);
+    } else if (line[0] == 'I' || line[0] == 'W') {
+        ParseInputReply(line, reply_.length(), settings_.ioBlock.ioIn.data());
+        inputRequestTime_ = 0;
     }
 }

@@ -11,6 +11,7 @@
 
 #include "device/SerialLink.h"
 #include "panels/PanelWorker.h"
+#include "panels/ReplyLine.h"
 #include "settings/AppSettings.h"
 
 class IoWorker : public PanelWorkerStep {
@@ -52,6 +53,5 @@ class IoWorker : public PanelWorkerStep {
     RelaxedAtomic<uint32_t> inputRequestTime_{0};   // tick of the waiting "I"; 0 none
     RelaxedAtomic<uint32_t> outputRequestTime_{0};  // tick of the waiting "Ohh"; 0 none
     RelaxedAtomic<int32_t> interruptMode_{0};       // 1 while the box reports by itself
-    char line_[SerialLink::kLineBufferSize] = {};
-    int lineLength_ = 0;
+    ReplyLine reply_;
 };

@@ -4,6 +4,7 @@ target_sources(vantrel_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/AdWorker.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DaWorker.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PanelWorker.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReplyLine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ad_values.cpp
     ${CMAKE_CURRENT_LIST_DIR}/c_locale_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/da_values.cpp
