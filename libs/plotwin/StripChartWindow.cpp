@@ -262,6 +262,9 @@ void StripChartWindow::FitVolts(const SampleView::Range& r, double* low, double*
         *high = 1;
         return;
     }
+    // Far beyond any input, and the span with its margin stays a finite number.
+    lo = std::max(lo, -1e300);
+    hi = std::min(hi, 1e300);
     *low = yAxis_->min();
     *high = yAxis_->max();
     // The volts axis stays while the values fit and fill at least half of it, so a wiggling

@@ -5,6 +5,16 @@
 #include <algorithm>
 
 namespace plotwin {
+namespace {
+
+// A whole pixel, kept within a range the raster engine's fixed-point lines handle: a sample
+// just outside the view may lie millions of pixels away when its value is far off the axis.
+int Pixel(double v) {
+    constexpr double kFar = 1e6;
+    return qRound(std::clamp(v, -kFar, kFar));
+}
+
+}  // namespace
 
 TraceLayer::TraceLayer(int channels, QGraphicsItem* parent)
     : QGraphicsItem(parent), traces_(static_cast<size_t>(std::max(channels, 0))) {
@@ -66,8 +76,8 @@ void TraceLayer::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
         QPoint* begin = pixels_.data();
         QPoint* out = begin;
         for (const EnvelopePoint& p : t.points) {
-            const QPoint q(qRound(left + (static_cast<double>(p.number) - xLow_) * sx),
-                           qRound(bottom - (p.value - yLow_) * sy));
+            const QPoint q(Pixel(left + (static_cast<double>(p.number) - xLow_) * sx),
+                           Pixel(bottom - (p.value - yLow_) * sy));
             // Points that add no pixel are left out: a repeat of the last pixel, or one that
             // carries on a straight horizontal or vertical stretch (the stretch's end moves).
             // A slowly changing input then draws a few hundred segments instead of thousands.

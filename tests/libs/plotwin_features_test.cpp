@@ -348,6 +348,23 @@ TEST_F(PlotwinFeatures, CsvButtonSavesTheKeptSamplesAndReportsAFailure) {
     EXPECT_EQ(ReadFile(path), std::string(kHeader) + "0,1.5,,-1,,,,,\n0.25,2.5,,,,,,,\n");
 }
 
+TEST_F(PlotwinFeatures, ValuesFarOffTheAxisAreDrawnWithoutHarm) {
+    // Finite but absurd values (a broken conversion): the axes stay finite numbers, and a
+    // sample far off a zoomed view is drawn clipped.
+    Prepare(5, ini());
+    for (int i = 0; i < 300; ++i) Put(1, i % 100 == 50 ? 1e308 : (i % 100 == 51 ? -1e308 : 0.5));
+    StripChartWindow* w = OpenWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(std::isfinite(w->voltsAxis()->min()));
+    EXPECT_TRUE(std::isfinite(w->voltsAxis()->max()));
+    EXPECT_FALSE(w->grab().isNull());
+    w->Zoom(0.01, 40);
+    w->ScrollTo(30);
+    EXPECT_EQ(w->sampleAxis()->min(), 30.0);
+    EXPECT_LT(w->voltsAxis()->max(), 1.0);  // fitted to the samples in view only
+    EXPECT_FALSE(w->grab().isNull());
+}
+
 TEST_F(PlotwinFeatures, CsvTimesDefaultToHalfASecondWithoutInitialise) {
     GraphDataClear();
     Put(2, 4.0);
