@@ -3,20 +3,14 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
-#include <QDateTime>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHideEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -27,6 +21,7 @@
 #include <limits>
 
 #include "TraceLayer.h"
+#include "csv_dialog.h"
 
 namespace plotwin {
 namespace {
@@ -67,7 +62,7 @@ StripChartWindow::StripChartWindow(int channels, int refreshMs, QWidget* parent)
     chart_ = new QChart;
     // Animations would replay on every refresh and cost far more than the drawing itself.
     chart_->setAnimationOptions(QChart::NoAnimation);
-    // The channels' check boxes above the chart are the legend.
+    // The channels' check boxes beside the chart are the legend.
     chart_->legend()->hide();
 
     xAxis_ = new QValueAxis;
@@ -371,28 +366,7 @@ bool StripChartWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void StripChartWindow::ExportCsv() {
-    if (csvFolder_.isEmpty()) {
-        csvFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (csvFolder_.isEmpty() || !QFileInfo(csvFolder_).isDir()) csvFolder_ = QDir::homePath();
-    }
-    QFileDialog dialog(this, QString::fromUtf8("CSV ファイルに保存"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({"CSV (*.csv)", QString::fromUtf8("すべてのファイル (*)")});
-    dialog.setDefaultSuffix("csv");
-    dialog.setDirectory(csvFolder_);
-    dialog.selectFile(QString::fromStdString(csvBaseName_) + "_" +
-                      QDateTime::currentDateTime().toString("yyyyMMdd_HHmmss") + ".csv");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const QString path = dialog.selectedFiles().first();
-    csvFolder_ = QFileInfo(path).absolutePath();
-
-    std::string error = "nothing to save";
-    const bool saved = onExportCsv && onExportCsv(QFile::encodeName(path).toStdString(), &error);
-    if (!saved) {
-        QMessageBox::warning(this, windowTitle(),
-                             QString::fromUtf8("CSV ファイルを保存できませんでした。\n%1\n%2")
-                                 .arg(path, QString::fromStdString(error)));
-    }
+    SaveCsvWithDialog(this, &csvFolder_, csvBaseName_, onExportCsv);
 }
 
 void StripChartWindow::showEvent(QShowEvent* event) {
