@@ -14,3 +14,8 @@ add_dependencies(process_figures vantrel qvx-boxsim)
 add_executable(click_latency_bench ${CMAKE_CURRENT_LIST_DIR}/click_latency.cpp)
 target_link_libraries(click_latency_bench PRIVATE vantrel_ui vantrel_bench_proc statlink)
 add_dependencies(click_latency_bench qvx-boxsim)
+
+# Memory of the A/D panel with a full strip-chart history, the panel in this process.
+add_executable(ad_memory_bench ${CMAKE_CURRENT_LIST_DIR}/ad_memory.cpp)
+target_link_libraries(ad_memory_bench PRIVATE vantrel_ui vantrel_bench_proc statlink)
+add_dependencies(ad_memory_bench qvx-boxsim)
