@@ -17,14 +17,16 @@ extern "C" {
 
 // channels: number of channels (1..8, 8 otherwise); a: refresh interval of the window in ms
 // (500); b: samples kept per channel (20001), the oldest going first; iniPath: the component's
-// own settings file, where the window keeps its placement ([Window] Left, Top, Width, Height).
-// Calling it again starts afresh with the new values.
+// own settings file, where the window keeps its placement ([Window] Left, Top, Width, Height)
+// and the channels the user has hidden ([Channels] Shown1..Shown8, 0 hidden); a is also the
+// time between two samples in the CSV export. Calling it again starts afresh with the new
+// values.
 int GraphInitialize(int channels, int a, int b, const char* iniPath);
 // Empties every channel.
 int GraphDataClear(void);
 // ch: graph channel 1..8; com: the COM number of the box (shown in the title); name: the
 // channel's label (a null name keeps the old one); a: not used (500); b: 0 hides the channel,
-// anything else shows it (1).
+// anything else shows it (1) unless the user has hidden it in the window.
 int GraphSetParameter(int ch, int com, const char* name, int a, int b);
 // Shows the graph window, or brings it to the front.
 int GraphOpen(void);
