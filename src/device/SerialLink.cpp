@@ -1,5 +1,6 @@
 #include "device/SerialLink.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <mutex>
 
@@ -25,10 +26,17 @@ std::string SerialLink::SettingsFolder() {
 }
 
 SerialHandle SerialLink::Open(const SerialPortSettings& settings) {
-    if (settings.portNumber < 1 || settings.portNumber > 255) return kNoSerialHandle;
+    if (settings.portNumber < 1 || settings.portNumber > 255) {
+        openError_.store(EINVAL);
+        return kNoSerialHandle;
+    }
     const std::string device = ComPortDevice(SettingsFolder(), settings.portNumber);
     const int fd = SpOpenExclusive(device.c_str());
-    if (fd < 0) return kNoSerialHandle;
+    if (fd < 0) {
+        openError_.store(errno != 0 ? errno : EIO);
+        return kNoSerialHandle;
+    }
+    openError_.store(0);
 
     SpConfigure(fd, settings);
     SpSetModemLines(fd, false);  // the open leaves DTR and RTS off

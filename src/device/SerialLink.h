@@ -35,6 +35,10 @@ class SerialLink {
     // and RTS off, and clears the input side. Returns the handle, or kNoSerialHandle when the
     // number is out of range or the port cannot be opened (the link is then unchanged).
     SerialHandle Open(const SerialPortSettings& settings);
+    // Why the last Open failed, as the system said it (an errno value: ENOENT for a COM number
+    // with no entry or an entry whose device is gone, EACCES, ENOTTY, EBUSY, ...; EINVAL for a
+    // number outside 1..255), or 0 after an Open that succeeded.
+    int LastOpenError() const { return openError_.load(); }
     void Close();
 
     // Writes length bytes. keepInput 0 first reads and discards all input already waiting.
@@ -65,4 +69,5 @@ class SerialLink {
 
     // The handle passes from the panel's window thread to its worker and back.
     RelaxedAtomic<SerialHandle> handle_{kNoSerialHandle};
+    RelaxedAtomic<int> openError_{0};
 };

@@ -4,8 +4,14 @@
 
 #include "coordination/StatusWords.h"
 #include "launcher/launcher_texts.h"
+#include "launcher/open_failure_note.h"
 #include "platform/clock.h"
 #include "platform/process_spawn.h"
+
+namespace {
+// Catalog message 1, "COMのセットアップに失敗しました。": a panel could not open its port.
+constexpr int32_t kMessageComSetupFailed = 1;
+}  // namespace
 
 void SupervisorShared::MirrorRows(const AppSettings& settings) {
     for (int i = 0; i < kChannelCount; ++i) {
@@ -26,7 +32,12 @@ void SupervisePass(SupervisorShared& shared, AppSettings& settings, SupervisionS
         const int32_t code = GetChildError(i);
         if (code != 0) {
             SetChildError(i, 0);
-            sink.LogText(ChildErrorText(i, code, shared.com[i]).c_str());
+            std::string line = ChildErrorText(i, code, shared.com[i]);
+            // A port the panel could not open: what the system said about it.
+            if (code == kMessageComSetupFailed) {
+                line += OpenFailureNote(settings.launcherIni, shared.mode[i], shared.com[i]);
+            }
+            sink.LogText(line.c_str());
         }
     }
 }

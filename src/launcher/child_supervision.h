@@ -47,7 +47,8 @@ class SupervisionSink {
 };
 
 // One pass over rows 0 to 3: a child status of 3 is reset to 0, the row's chRunning cleared, the
-// rows redrawn and the end line logged; then a non-zero child error is reset and logged.
+// rows redrawn and the end line logged; then a non-zero child error is reset and logged (message
+// 1 with what the system said about the row's COM entry, when the panel kept a reason).
 void SupervisePass(SupervisorShared& shared, AppSettings& settings, SupervisionSink& sink);
 
 // The thread procedure: passes with a 1 ms sleep while state is 0, then state = 2. Also reaps

@@ -5,10 +5,13 @@
 #include <cstdio>
 
 #include "device/identify_box.h"
+#include "device/open_failure.h"
 #include "messages/MesTable.h"
 #include "platform/app_icon.h"
 #include "platform/message_box.h"
 #include "platform/posted_event.h"
+#include "platform/profile_file.h"
+#include "settings/iniacs.h"
 #include "statlink.h"
 
 namespace {
@@ -70,8 +73,13 @@ bool clsDlgPanel::OnInitDialog() {
     worker_.SetStopFlag(PanelWorker::kRun);
     InitBeforeIdentify();
 
+    // The COM port folder lies in the settings folder, beside the panel's own ini file (unless
+    // $VANTREL_COM_DIR names another), as the launcher's COM selection sees it.
+    SerialLink::SetSettingsFolder(FolderOfPath(s.*kind_.iniPath));
     const int com = ComNumber();
     const int result = IdentifyBox(*link_, s.port, com, s.txOnly, s.deviceName);
+    // Kept before message 1 is published, so the launcher finds it when it logs the message.
+    NoteOpenError(result == kIdentifyNoPort ? link_->LastOpenError() : 0);
     startupWatch_.start();
     if (result == kIdentifyNoPort || result == kIdentifyNoAnswer) {
         ReportFailure(result == kIdentifyNoPort ? kMessageNoPort : kMessageNoAnswer);
@@ -93,9 +101,26 @@ bool clsDlgPanel::OnInitDialog() {
     return true;
 }
 
+void clsDlgPanel::NoteOpenError(int error) {
+    openError_ = error;
+    const std::string& path = settings->*kind_.iniPath;
+    // A success clears an error kept by an earlier run, without writing the file otherwise.
+    if (error == 0) {
+        const int kept = GetPrivateProfileInt(kOpenErrnoSection, kOpenErrnoKey, -1, path);
+        if (kept == -1 || kept == 0) return;
+    }
+    iniacs ini;
+    ini.iniPath = path;
+    ini.WriteInt(kOpenErrnoKey, kOpenErrnoSection, error);
+}
+
 void clsDlgPanel::ReportFailure(int message) {
     AppSettings& s = *settings;
-    const std::string text = FailureText(message, ComNumber());
+    std::string text = FailureText(message, ComNumber());
+    // What the system said about the port, on a line of its own below the catalog text.
+    if (message == kMessageNoPort && openError_ != 0) {
+        text += "\n" + ComOpenFailureText(SerialLink::SettingsFolder(), ComNumber(), openError_);
+    }
     s.port.baudRate = 0;
     slk_SetChildErr(s.channelIndex, message);
     // Once the launcher has asked the panel to end, no further box waits for the user.

@@ -80,6 +80,9 @@ class clsDlgPanel : public CDialogKw2 {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Keeps the error number of a failed open (0: the port opened) in the panel's ini file.
+    void NoteOpenError(int error);
+    // Shows and publishes a start-up failure; message 1 also names what the system reported.
     void ReportFailure(int message);
     void OnCloseAsked();
     void WatchMainStatus();
@@ -92,4 +95,5 @@ class clsDlgPanel : public CDialogKw2 {
     // worker, which watches it otherwise, does not exist yet).
     QTimer startupWatch_;
     bool closeAsked_ = false;
+    int openError_ = 0;  // errno of the failed open at start-up, 0 when it opened
 };

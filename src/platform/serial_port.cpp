@@ -57,9 +57,18 @@ int SpLineSpeed(int fd) {
 int SpOpenExclusive(const char* path) {
     const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
-    // flock first: it also stops root, whom TIOCEXCL lets through.
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // The reason stays in errno for the user's message: not a tty, or held by someone else.
+    int reason = 0;
+    if (!isatty(fd)) {
+        reason = ENOTTY;
+    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // flock first: it also stops root, whom TIOCEXCL lets through. "Busy" says more to a
+        // user than flock's "would block".
+        reason = errno == EWOULDBLOCK ? EBUSY : errno;
+    }
+    if (reason != 0) {
         close(fd);
+        errno = reason;
         return -1;
     }
     ioctl(fd, TIOCEXCL);

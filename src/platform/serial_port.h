@@ -11,8 +11,9 @@ struct SerialPortSettings;
 
 // Opens path for reading and writing without making it the controlling terminal and without
 // blocking, and takes it exclusively (TIOCEXCL, and a non-blocking flock so that another holder,
-// root included, makes the open fail). Returns the descriptor, or -1 when the path is no tty,
-// cannot be opened or is held by someone else.
+// root included, makes the open fail). Returns the descriptor, or -1 with errno set when the
+// path cannot be opened (open's own errno: ENOENT, EACCES, ...), is no tty (ENOTTY) or is held
+// by someone else (EBUSY).
 int SpOpenExclusive(const char* path);
 
 void SpClose(int fd);

@@ -125,7 +125,9 @@ TEST_F(AdPanelTest, RangeFromTheIniChecksItsButton) {
     EXPECT_FALSE(Control<QRadioButton>(&panel, clsDlgAD::kIdRangePm10)->isChecked());
     // A port that cannot be opened: message 1, then the wrong-box message.
     ASSERT_EQ(boxes.boxes.size(), 2u);
-    EXPECT_EQ(boxes.boxes[0].first, "COMのセットアップに失敗しました。 COM[7]");
+    // The catalog text, then (on a line of its own) what the system said about the port.
+    EXPECT_EQ(boxes.boxes[0].first.substr(0, boxes.boxes[0].first.find('\n')),
+              "COMのセットアップに失敗しました。 COM[7]");
     EXPECT_EQ(boxes.boxes[0].second, 1);
     EXPECT_EQ(boxes.boxes[1].first, "QVX-A/Dが接続されていません。 COM[7]");
     EXPECT_EQ(boxes.boxes[1].second, 14);
