@@ -8,3 +8,10 @@ target_compile_definitions(install_test PRIVATE
     VANTREL_INSTALL_BINDIR="${CMAKE_INSTALL_BINDIR}")
 # Everything the installation copies must be built before the test runs.
 add_dependencies(install_test vantrel qvx-boxsim statlink hostprep plotwin)
+
+# The demo of scripts/run on this build.
+vantrel_add_test(demo_script_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/demo_test.cpp)
+target_compile_definitions(demo_script_test PRIVATE
+    VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    VANTREL_BUILD_DIR="${CMAKE_BINARY_DIR}")
+add_dependencies(demo_script_test vantrel qvx-boxsim)

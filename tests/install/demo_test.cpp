@@ -1,0 +1,237 @@
+// The README's first command, scripts/run, on a machine without hardware: simulated boxes on
+// COM1 to COM3, the launcher with auto-run starts the three panels, and Ctrl-C or closing the
+// launcher ends everything and removes the demo's temporary folders. Without a display it says
+// so and fails.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/test_env.h"
+
+extern char** environ;
+
+namespace {
+
+const std::string kScript = VANTREL_SOURCE_DIR "/scripts/run";
+
+std::string ExeOf(pid_t pid) {
+    char buf[4096];
+    const ssize_t n =
+        readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : "";
+}
+
+// The pids of the processes whose parent is parent.
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+    std::vector<pid_t> children;
+    const std::string list = ReadFile("/proc/" + std::to_string(parent) + "/task/" +
+                                      std::to_string(parent) + "/children");
+    size_t at = 0;
+    while (at < list.size()) {
+        const size_t end = list.find(' ', at);
+        const std::string word = list.substr(at, end == std::string::npos ? end : end - at);
+        if (!word.empty()) children.push_back(static_cast<pid_t>(std::stoi(word)));
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
+    return children;
+}
+
+// The command line of pid after argv[0], words separated by blanks.
+std::string ArgumentsOf(pid_t pid) {
+    std::string cmdline = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+    const size_t first = cmdline.find('\0');
+    if (first == std::string::npos) return "";
+    cmdline = cmdline.substr(first + 1);
+    for (char& c : cmdline) {
+        if (c == '\0') c = ' ';
+    }
+    while (!cmdline.empty() && cmdline.back() == ' ') cmdline.pop_back();
+    return cmdline;
+}
+
+// True once the process has a handler of its own for SIGTERM, which the launcher window sets
+// up at the end of its initialisation.
+bool CatchesSigterm(pid_t pid) {
+    const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+    const size_t at = status.find("SigCgt:");
+    if (at == std::string::npos) return false;
+    return (std::stoull(status.substr(at + 7), nullptr, 16) & (1ull << (SIGTERM - 1))) != 0;
+}
+
+bool Alive(pid_t pid) {
+    // A zombie has ended; only its parent has not looked yet.
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t paren = stat.rfind(')');
+    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+}
+
+class DemoScript : public IsolatedTest {
+  protected:
+    void TearDown() override {
+        if (script_ > 0 && waitpid(script_, &status_, WNOHANG) == 0) {
+            kill(script_, SIGTERM);  // its own clean-up ends what it started
+            if (!WaitFor([&] { return waitpid(script_, &status_, WNOHANG) == script_; }, 60000)) {
+                kill(script_, SIGKILL);
+                waitpid(script_, &status_, 0);
+            }
+        }
+    }
+
+    // Starts scripts/run on this build with extra environment settings ("NAME=value", or
+    // "NAME" to remove the variable); its output goes to output().
+    void Start(const std::vector<std::string>& changes) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            const std::string name = entry.substr(0, entry.find('='));
+            bool changed = false;
+            for (const auto& c : changes) changed |= c.substr(0, c.find('=')) == name;
+            if (!changed) env.push_back(entry);
+        }
+        for (const auto& c : changes) {
+            if (c.find('=') != std::string::npos) env.push_back(c);
+        }
+        env.push_back(std::string("VANTREL_BUILD=") + VANTREL_BUILD_DIR);
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::vector<std::string> args = {"/bin/bash", kScript};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, output().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        ASSERT_EQ(posix_spawn(&script_, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    // Waits for the script to end and returns its exit code (-1 on a time-out or a signal).
+    int Finish(int timeoutMs = 60000) {
+        if (!WaitFor([&] { return waitpid(script_, &status_, WNOHANG) == script_; }, timeoutMs)) {
+            return -1;
+        }
+        script_ = -1;
+        return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+    }
+
+    std::string output() const { return env.root() + "run.out"; }
+
+    // The demo's temporary folder, from the script's "COM port folder <dir>/ports" line.
+    std::string DemoFolder() const {
+        const std::string out = ReadFile(output());
+        const std::string tag = "COM port folder ";
+        const size_t at = out.find(tag);
+        if (at == std::string::npos) return "";
+        const size_t end = out.find("/ports", at);
+        return end == std::string::npos ? "" : out.substr(at + tag.size(), end - at - tag.size());
+    }
+
+    // The launcher the script started, and its panels.
+    pid_t Launcher() const {
+        for (const pid_t child : ChildrenOf(script_)) {
+            if (ExeOf(child) == BinDir() + "vantrel") return child;
+        }
+        return -1;
+    }
+
+    pid_t script_ = -1;
+    int status_ = 0;
+};
+
+TEST_F(DemoScript, BringsUpThreePanelsOnSimulatedBoxesAndCtrlCCleansUp) {
+    Start({"QT_QPA_PLATFORM=offscreen", "DISPLAY", "WAYLAND_DISPLAY"});
+    pid_t launcher = -1;
+    std::vector<std::string> panels;
+    std::vector<pid_t> panelPids;
+    const bool up = WaitFor(
+        [&] {
+            launcher = Launcher();
+            if (launcher < 0) return false;
+            panels.clear();
+            panelPids.clear();
+            for (const pid_t p : ChildrenOf(launcher)) {
+                // A child just spawned may not show its own command line yet.
+                const std::string args = ArgumentsOf(p);
+                if (!Alive(p) || args.empty() || args[0] != '/') continue;
+                panels.push_back(args);
+                panelPids.push_back(p);
+            }
+            return panels.size() == 3;
+        },
+        120000);
+    ASSERT_TRUE(up) << ReadFile(output());
+    // Auto-run started the rows in order: A/D on COM1, D/A on COM2, I/O on COM3.
+    std::sort(panels.begin(), panels.end());
+    EXPECT_EQ(panels,
+              (std::vector<std::string>{"/1 /QVX-AD /0", "/2 /QVX-DA /1", "/3 /QVX-IO /2"}));
+
+    const std::string demo = DemoFolder();
+    ASSERT_FALSE(demo.empty()) << ReadFile(output());
+    for (const char* com : {"COM1", "COM2", "COM3"}) {
+        EXPECT_TRUE(PathExists(demo + "/ports/" + com)) << com;
+    }
+    // Each panel holds its simulated box's port open.
+    for (const pid_t p : panelPids) {
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                for (int fd = 0; fd < 64; ++fd) {
+                    char buf[256] = {};
+                    const std::string link =
+                        "/proc/" + std::to_string(p) + "/fd/" + std::to_string(fd);
+                    if (readlink(link.c_str(), buf, sizeof buf - 1) > 0 &&
+                        std::strncmp(buf, "/dev/pts/", 9) == 0) {
+                        return true;
+                    }
+                }
+                return false;
+            },
+            60000))
+            << ArgumentsOf(p);
+    }
+
+    // Ctrl-C: the launcher closes, its panels end, the boxes go, the folders are removed.
+    ASSERT_EQ(kill(script_, SIGINT), 0);
+    EXPECT_EQ(Finish(), 130) << ReadFile(output());
+    EXPECT_FALSE(Alive(launcher));
+    for (const pid_t p : panelPids) EXPECT_FALSE(Alive(p));
+    EXPECT_FALSE(PathExists(demo));
+}
+
+TEST_F(DemoScript, ClosingTheLauncherEndsTheDemo) {
+    Start({"QT_QPA_PLATFORM=offscreen", "DISPLAY", "WAYLAND_DISPLAY"});
+    pid_t launcher = -1;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            launcher = Launcher();
+            return launcher > 0 && ChildrenOf(launcher).size() == 3 && CatchesSigterm(launcher);
+        },
+        120000))
+        << ReadFile(output());
+    const std::string demo = DemoFolder();
+    ASSERT_FALSE(demo.empty());
+    // The launcher closes on SIGTERM as on its Close button.
+    ASSERT_EQ(kill(launcher, SIGTERM), 0);
+    EXPECT_EQ(Finish(), 0) << ReadFile(output());
+    EXPECT_FALSE(PathExists(demo));
+}
+
+TEST_F(DemoScript, WithoutADisplayItSaysSoAndFails) {
+    Start({"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"});
+    EXPECT_EQ(Finish(), 1);
+    EXPECT_NE(ReadFile(output()).find("no display"), std::string::npos) << ReadFile(output());
+}
+
+}  // namespace
