@@ -174,6 +174,26 @@ ProcCpu ReadProcCpu(pid_t pid) {
     return cpu;
 }
 
+std::map<pid_t, ThreadRun> ReadThreadRuns(pid_t pid) {
+    std::map<pid_t, ThreadRun> runs;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (dirent* e = readdir(dir)) {
+            if (e->d_name[0] == '.') continue;
+            const std::string task = tasks + "/" + e->d_name;
+            long long runNs = 0;
+            std::ifstream in(task + "/schedstat");
+            if (!(in >> runNs)) continue;
+            ThreadRun& run = runs[std::atoi(e->d_name)];
+            run.ms = static_cast<double>(runNs) / 1e6;
+            run.name = ReadText(task + "/comm");
+            while (!run.name.empty() && run.name.back() == '\n') run.name.pop_back();
+        }
+        closedir(dir);
+    }
+    return runs;
+}
+
 namespace {
 
 long StatusKb(pid_t pid, const char* key) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -94,6 +95,13 @@ struct ProcCpu {
     double schedMs = -1;
 };
 ProcCpu ReadProcCpu(pid_t pid);
+
+// Run time of each thread of a process so far (schedstat), by thread id, with its name.
+struct ThreadRun {
+    std::string name;
+    double ms = 0;
+};
+std::map<pid_t, ThreadRun> ReadThreadRuns(pid_t pid);
 
 // The peak resident set (VmHWM) and the resident set now (VmRSS) in kB, -1 when unknown.
 long VmHwmKb(pid_t pid);

@@ -87,6 +87,7 @@ struct CpuRun {
     double bareStatMs = 0, bareSchedMs = 0;
     double wallMs = 0;
     double barePassesPerS = 0;
+    std::string threads;  // each thread's share: "main 12.3 ms, 4711 45.6 ms, ..."
     double statRatio() const { return bareStatMs > 0 ? targetStatMs / bareStatMs : INFINITY; }
     double schedRatio() const { return bareSchedMs > 0 ? targetSchedMs / bareSchedMs : INFINITY; }
 };
@@ -100,6 +101,7 @@ CpuRun MeasureCpu(const RunEnv& env, pid_t pid, const std::function<void()>& atS
     std::remove(bareOut.c_str());
     const pid_t bare = Spawn(BinDir() + "process_figures", {"--bare-loop"}, bareOut);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past its start-up
+    const std::map<pid_t, ThreadRun> threads0 = ReadThreadRuns(pid);
     const ProcCpu t0 = ReadProcCpu(pid);
     const ProcCpu b0 = ReadProcCpu(bare);
     const double w0 = MonoMsExact();
@@ -109,6 +111,15 @@ CpuRun MeasureCpu(const RunEnv& env, pid_t pid, const std::function<void()>& atS
     const ProcCpu t1 = ReadProcCpu(pid);
     const ProcCpu b1 = ReadProcCpu(bare);
     run.wallMs = MonoMsExact() - w0;
+    for (const auto& [tid, t] : ReadThreadRuns(pid)) {
+        const auto before = threads0.find(tid);
+        const double ms = t.ms - (before == threads0.end() ? 0.0 : before->second.ms);
+        if (ms < 0.05) continue;
+        if (!run.threads.empty()) run.threads += ", ";
+        run.threads +=
+            (tid == pid ? std::string("window thread") : t.name + " " + std::to_string(tid)) +
+            Fmt(" %.1f ms", ms);
+    }
     StopProcess(bare);
     run.targetStatMs = t1.statMs - t0.statMs;
     run.targetSchedMs = t1.schedMs - t0.schedMs;
@@ -124,6 +135,7 @@ CpuRun MeasureCpu(const RunEnv& env, pid_t pid, const std::function<void()>& atS
 }
 
 void CpuFigure(const std::string& id, const std::string& what, double limit, const CpuRun& r) {
+    Note("threads: " + r.threads);
     Figure(id, what, Fmt("<= %.1fx bare loop", limit),
            Fmt("%.2fx (%.0f ms vs %.0f ms CPU in %.1f s", r.statRatio(), r.targetStatMs,
                r.bareStatMs, r.wallMs / 1000.0) +
