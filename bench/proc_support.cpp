@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -192,6 +193,13 @@ std::map<pid_t, ThreadRun> ReadThreadRuns(pid_t pid) {
         closedir(dir);
     }
     return runs;
+}
+
+void PinToCpu(pid_t pid, int cpu) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(cpu, &set);
+    for (const auto& entry : ReadThreadRuns(pid)) sched_setaffinity(entry.first, sizeof set, &set);
 }
 
 namespace {

@@ -103,6 +103,9 @@ struct ThreadRun {
 };
 std::map<pid_t, ThreadRun> ReadThreadRuns(pid_t pid);
 
+// Keeps every thread of pid on one CPU (threads made later inherit it).
+void PinToCpu(pid_t pid, int cpu);
+
 // The peak resident set (VmHWM) and the resident set now (VmRSS) in kB, -1 when unknown.
 long VmHwmKb(pid_t pid);
 long VmRssKb(pid_t pid);

@@ -1,13 +1,15 @@
 // Whole-program figures: the real vantrel started as the user (launcher) or the launcher (panel
 // processes) starts it, against qvx-boxsim on pseudo-terminals.
 //
-//   process_figures [--seconds N] [launcher] [ad] [da] [io] [shutdown]   (default: all cases)
+//   process_figures [--seconds N] [--rounds R] [--pin CPU] [launcher] [ad] [da] [io] [shutdown]
+//   (default: all cases, 3 rounds of 10 s)
 //
-// CPU: a case runs its process for N seconds (default 10) once it has settled and reads its
-// CPU time (/proc/<pid>/stat utime + stime) before and after. In the same N seconds a bare loop
-// process (this program with --bare-loop: nothing but a 1 ms sleep per pass) runs beside it and
-// is read the same way; the figure is the ratio of the two. The sum of the threads' run times
-// from schedstat (nanoseconds, not clock ticks) is given as a check.
+// CPU: a case runs its process until it has settled, then R rounds of N seconds each. In each
+// round a bare loop process (this program with --bare-loop: nothing but a 1 ms sleep per pass,
+// as in bare_loop.h) runs beside it, and both processes' CPU times (/proc/<pid>/stat utime +
+// stime) are read before and after; the round's figure is the ratio of the two, and the case's
+// figure is the median round. The sum of the threads' run times from schedstat (nanoseconds,
+// not clock ticks) is given as a check. --pin keeps both processes on one CPU.
 // Memory: the peak resident set (VmHWM) of each panel process at the end of its run.
 // I/O polls: the "I" lines the simulator received in the run, per second, against one poll per
 // two passes of the bare loop.
@@ -58,6 +60,8 @@ int RunBareLoop() {
 }
 
 int g_seconds = 10;
+int g_rounds = 3;
+int g_pinCpu = -1;  // -1: no pinning
 int g_missed = 0;
 
 std::string Fmt(const char* format, double a, double b = 0, double c = 0, double d = 0) {
@@ -92,22 +96,23 @@ struct CpuRun {
     double schedRatio() const { return bareSchedMs > 0 ? targetSchedMs / bareSchedMs : INFINITY; }
 };
 
-// Runs the bare loop beside pid for g_seconds and reads both. `atStart` and `atEnd` run just
-// after the first and just before the second reading (to count log lines in the same span).
-CpuRun MeasureCpu(const RunEnv& env, pid_t pid, const std::function<void()>& atStart = {},
-                  const std::function<void()>& atEnd = {}) {
+// One round: runs the bare loop beside pid for g_seconds and reads both.
+CpuRun MeasureCpuRound(const RunEnv& env, pid_t pid) {
     CpuRun run;
     const std::string bareOut = env.root() + "bare.out";
     std::remove(bareOut.c_str());
     const pid_t bare = Spawn(BinDir() + "process_figures", {"--bare-loop"}, bareOut);
+    if (g_pinCpu >= 0) {
+        // Both on one CPU, so that both meet the same load from the rest of the machine.
+        PinToCpu(pid, g_pinCpu);
+        PinToCpu(bare, g_pinCpu);
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past its start-up
     const std::map<pid_t, ThreadRun> threads0 = ReadThreadRuns(pid);
     const ProcCpu t0 = ReadProcCpu(pid);
     const ProcCpu b0 = ReadProcCpu(bare);
     const double w0 = MonoMsExact();
-    if (atStart) atStart();
     std::this_thread::sleep_for(std::chrono::seconds(g_seconds));
-    if (atEnd) atEnd();
     const ProcCpu t1 = ReadProcCpu(pid);
     const ProcCpu b1 = ReadProcCpu(bare);
     run.wallMs = MonoMsExact() - w0;
@@ -134,12 +139,45 @@ CpuRun MeasureCpu(const RunEnv& env, pid_t pid, const std::function<void()>& atS
     return run;
 }
 
-void CpuFigure(const std::string& id, const std::string& what, double limit, const CpuRun& r) {
-    Note("threads: " + r.threads);
+// The rounds of one case: the one with the median ratio, and every round's ratio.
+struct CpuRuns {
+    CpuRun median;
+    std::string ratios;  // "1.02x 1.10x 1.07x"
+    double wallMs = 0;   // from before the first round to after the last
+    double barePassesPerS = 0;
+};
+
+// g_rounds rounds of g_seconds; the median round's ratio is the figure, so that one round
+// disturbed by other work on the machine does not decide it. `atStart` and `atEnd` run before
+// the first and after the last round (to count log lines over the same span).
+CpuRuns MeasureCpu(const RunEnv& env, pid_t pid, const std::function<void()>& atStart = {},
+                   const std::function<void()>& atEnd = {}) {
+    CpuRuns runs;
+    std::vector<CpuRun> rounds;
+    const double w0 = MonoMsExact();
+    if (atStart) atStart();
+    for (int i = 0; i < g_rounds; ++i) {
+        rounds.push_back(MeasureCpuRound(env, pid));
+        runs.barePassesPerS += rounds.back().barePassesPerS / g_rounds;
+    }
+    if (atEnd) atEnd();
+    runs.wallMs = MonoMsExact() - w0;
+    for (const CpuRun& r : rounds)
+        runs.ratios += (runs.ratios.empty() ? "" : " ") + Fmt("%.2fx", r.statRatio());
+    std::sort(rounds.begin(), rounds.end(),
+              [](const CpuRun& a, const CpuRun& b) { return a.statRatio() < b.statRatio(); });
+    runs.median = rounds[rounds.size() / 2];
+    return runs;
+}
+
+void CpuFigure(const std::string& id, const std::string& what, double limit, const CpuRuns& runs) {
+    const CpuRun& r = runs.median;
+    Note("median round's threads: " + r.threads);
     Figure(id, what, Fmt("<= %.1fx bare loop", limit),
-           Fmt("%.2fx (%.0f ms vs %.0f ms CPU in %.1f s", r.statRatio(), r.targetStatMs,
-               r.bareStatMs, r.wallMs / 1000.0) +
-               Fmt("; schedstat %.2fx: %.1f vs %.1f ms)", r.schedRatio(), r.targetSchedMs,
+           Fmt("%.2fx, median of %.0f rounds (", r.statRatio(), g_rounds) + runs.ratios +
+               Fmt("); median round: %.0f ms vs %.0f ms CPU in %.1f s", r.targetStatMs,
+                   r.bareStatMs, r.wallMs / 1000.0) +
+               Fmt(", schedstat %.2fx: %.1f vs %.1f ms", r.schedRatio(), r.targetSchedMs,
                    r.bareSchedMs),
            r.statRatio() <= limit, true, Fmt("%.2fx bare loop", r.statRatio()));
 }
@@ -191,7 +229,7 @@ void CaseLauncher() {
         return;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    const CpuRun r = MeasureCpu(env, pid);
+    const CpuRuns r = MeasureCpu(env, pid);
     CpuFigure("cpu-launcher", "launcher process, four rows, supervision thread", 1.3, r);
     MemoryFigure("mem-launcher", "launcher process memory", pid);
     StopProcess(pid, 30000);
@@ -215,7 +253,7 @@ void CaseAd() {
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
     int cycles0 = 0, cycles1 = 0;
-    const CpuRun r = MeasureCpu(
+    const CpuRuns r = MeasureCpu(
         env, pid, [&] { cycles0 = sim.Count("rx \"B7\""); },
         [&] { cycles1 = sim.Count("rx \"B7\""); });
     CpuFigure("cpu-ad", "A/D panel process, polling an answering box", 1.3, r);
@@ -240,7 +278,7 @@ void CaseDa() {
         return;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    const CpuRun r = MeasureCpu(env, pid);
+    const CpuRuns r = MeasureCpu(env, pid);
     CpuFigure("cpu-da", "D/A panel process, worker running on an answering box", 1.3, r);
     MemoryFigure("mem-da", "D/A panel process memory", pid);
     EndPanel("end-da", "D/A panel", pid, 1);
@@ -275,7 +313,7 @@ void CaseIo() {
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
     int polls0 = 0, polls1 = 0;
-    const CpuRun r = MeasureCpu(
+    const CpuRuns r = MeasureCpu(
         env, pid, [&] { polls0 = sim.Count("rx \"I\""); }, [&] { polls1 = sim.Count("rx \"I\""); });
     CpuFigure("cpu-io", "I/O panel process, polling at full rate", 2.5, r);
     const double pollsPerS = (polls1 - polls0) * 1000.0 / r.wallMs;
@@ -386,7 +424,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--bare-loop") return RunBareLoop();
-        if (a == "--seconds" && i + 1 < argc) {
+        if (a == "--pin" && i + 1 < argc) {
+            g_pinCpu = std::atoi(argv[++i]);
+        } else if (a == "--rounds" && i + 1 < argc) {
+            g_rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--seconds" && i + 1 < argc) {
             g_seconds = std::max(10, std::atoi(argv[++i]));
         } else {
             cases.push_back(a);
@@ -401,7 +443,8 @@ int main(int argc, char** argv) {
     for (const std::string& c : cases) {
         auto it = known.find(c);
         if (it == known.end()) {
-            std::fprintf(stderr, "usage: process_figures [--seconds N] [%s]...\n",
+            std::fprintf(stderr,
+                         "usage: process_figures [--seconds N] [--rounds R] [--pin CPU] [%s]...\n",
                          "launcher|ad|da|io|shutdown");
             return 2;
         }
