@@ -61,11 +61,15 @@ void SerialLink::Close() {
 int SerialLink::NextByte() {
     const SerialHandle fd = handle_.load();
     if (fd == kNoSerialHandle) return -1;
-    // Ask first, so that no read is ever issued without a byte to take.
-    if (SpBytesWaiting(fd) <= 0) return -1;
-    uint8_t byte = 0;
-    if (SpReadByte(fd, &byte) != 1) return -1;
-    return byte;
+    if (inNext_ < inCount_) return inBytes_[inNext_++];
+    // Ask first, so that no read is ever issued without a byte to take; then take what is there.
+    const int waiting = SpBytesWaiting(fd);
+    if (waiting <= 0) return -1;
+    const int got = SpRead(fd, inBytes_, waiting < kInBytes ? waiting : kInBytes);
+    if (got <= 0) return -1;
+    inNext_ = 1;
+    inCount_ = got;
+    return inBytes_[0];
 }
 
 int SerialLink::ReadByte(char buffer[2]) {
@@ -97,6 +101,7 @@ void SerialLink::PurgeInput() {
     const SerialHandle fd = handle_.load();
     if (fd == kNoSerialHandle) return;
     SpFlushInput(fd);
+    inNext_ = inCount_ = 0;
     // Without flow control the output queue drains at the line speed; a wedged adapter would
     // never drain it, so the wait ends after the write time-out constant.
     const uint32_t start = TickCount();

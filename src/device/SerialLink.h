@@ -5,6 +5,7 @@
 // or no complete line in time (read line). Nothing throws.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "device/SerialPortSettings.h"
@@ -70,4 +71,12 @@ class SerialLink {
     // The handle passes from the panel's window thread to its worker and back.
     RelaxedAtomic<SerialHandle> handle_{kNoSerialHandle};
     RelaxedAtomic<int> openError_{0};
+    // Bytes already taken from the driver and not yet handed out. A worker reads a reply byte by
+    // byte; taking what is waiting in one read keeps that to one system call per reply instead
+    // of two per byte. Used only by the thread that reads (the window before the worker exists,
+    // then the worker).
+    static constexpr int kInBytes = 64;
+    uint8_t inBytes_[kInBytes] = {};
+    int inNext_ = 0;
+    int inCount_ = 0;
 };

@@ -166,6 +166,16 @@ int SpReadByte(int fd, uint8_t* byte) {
     }
 }
 
+int SpRead(int fd, uint8_t* bytes, int max) {
+    if (max <= 0) return 0;
+    for (;;) {
+        const ssize_t n = read(fd, bytes, static_cast<size_t>(max));
+        if (n > 0) return static_cast<int>(n);
+        if (n < 0 && errno == EINTR) continue;
+        return 0;
+    }
+}
+
 bool SpWriteAll(int fd, const void* bytes, size_t length, int timeoutMs) {
     const auto* p = static_cast<const uint8_t*>(bytes);
     const int64_t end = NowMs() + timeoutMs;

@@ -44,6 +44,10 @@ void SpFlushInput(int fd);
 // an error, or a device that went away).
 int SpReadByte(int fd, uint8_t* byte);
 
+// Reads at most max bytes without waiting: the number read, 0 when nothing was there, on an
+// error, or from a device that went away.
+int SpRead(int fd, uint8_t* bytes, int max);
+
 // Writes all length bytes, waiting at most timeoutMs in all for the descriptor to take more.
 // Returns true when every byte went out; false on an I/O error (EIO of a device that went away,
 // a hang-up) or when the time ran out first.
