@@ -276,7 +276,10 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
         out.append(text, 0, split);
         if (after.endLength == 0) out += lineEnd;  // the file's last line gets its line end
         out += keyLine;
-        out += lineEnd;
+        // A lone CR followed by the next line's LF would read back as one CR LF, and the line
+        // after the new key (an empty one) would be lost.
+        const bool lfFollows = split < text.size() && text[split] == '\n';
+        out += (lineEnd == "\r" && lfFollows) ? std::string("\r\n") : lineEnd;
         out.append(text, split, std::string::npos);
     } else {
         out = text;

@@ -149,6 +149,13 @@ TEST(ProfileWriter, CreatesSectionsAndKeysAndKeepsEveryOtherByte) {
     ASSERT_TRUE(WritePrivateProfileString("A", "K", "8", link));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(Read("A", "K", path), 8);
+
+    // A file whose first line ends in a lone CR: the new key's CR must not join the LF of the
+    // empty line after it into one line end, which would lose that line.
+    WriteFile(path, "[S]\rA=1\r\n\n");
+    ASSERT_TRUE(WritePrivateProfileString("S", "B", "2", path));
+    EXPECT_EQ(ReadFile(path), "[S]\rA=1\r\nB=2\r\n\n");
+    EXPECT_EQ(Read("S", "B", path), 2);
 }
 
 TEST(ProfileWriter, FailuresReportFalseAndLeaveTheOldFileWhole) {
