@@ -99,6 +99,51 @@ void CChartLogic::DrawStatic(QPainter& p, const TextFont& f, int x, int y, const
     if (textSink_) textSink_->push_back(ChartText{x, y, text.text(), color, f.height});
 }
 
+void CChartLogic::MakeMarkStamps() {
+    const QFontMetrics metrics(edge_.font);
+    auto make = [&](const QStaticText& text, QPixmap* stamp) {
+        // Room for the glyphs' overhang on either side.
+        const int w = metrics.horizontalAdvance(text.text()) + 4;
+        const int h = metrics.height() + 2;
+        QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter sp(&image);
+        sp.setFont(edge_.font);
+        sp.setPen(ToQColor(colEdge));
+        sp.drawStaticText(2, 0, text);
+        sp.end();
+        *stamp = QPixmap::fromImage(image);
+    };
+    make(onText_, &onStamp_);
+    make(offText_, &offStamp_);
+    stampColor_ = colEdge;
+    stampsMade_ = true;
+}
+
+void CChartLogic::DrawMark(int x, int y, bool on) {
+    const QPixmap& stamp = on ? onStamp_ : offStamp_;
+    // Fragments are placed by their centre.
+    (on ? onMarks_ : offMarks_)
+        .push_back(QPainter::PixmapFragment::create(
+            QPointF(x - 2 + stamp.width() / 2.0, y + stamp.height() / 2.0),
+            QRectF(0, 0, stamp.width(), stamp.height())));
+    if (textSink_) {
+        textSink_->push_back(
+            ChartText{x, y, on ? onText_.text() : offText_.text(), colEdge, edge_.height});
+    }
+}
+
+void CChartLogic::FlushMarks(QPainter& p) {
+    if (!onMarks_.empty()) {
+        p.drawPixmapFragments(onMarks_.data(), static_cast<int>(onMarks_.size()), onStamp_);
+    }
+    if (!offMarks_.empty()) {
+        p.drawPixmapFragments(offMarks_.data(), static_cast<int>(offMarks_.size()), offStamp_);
+    }
+    onMarks_.clear();
+    offMarks_.clear();
+}
+
 void CChartLogic::Draw(QPainter& p, int w, int h) {
     if (!traces || !fontsMade_) return;
 
@@ -131,6 +176,7 @@ void CChartLogic::Draw(QPainter& p, int w, int h) {
     }
 
     p.setFont(edge_.font);
+    if (!stampsMade_ || stampColor_ != colEdge) MakeMarkStamps();
     for (int i = 0; i < traceTotal; ++i) {
         if (ranges[i].drawable) DrawTrace(p, i, ranges[i], w, h);
     }
@@ -188,17 +234,12 @@ void CChartLogic::DrawTrace(QPainter& p, int trace, const VisibleRange& r, int w
         // No change in view: one mark at the end, inside the band between the two levels.
         const int mx = x < 20 ? x + 4 : x - 20;
         if (prevY > refY) {
-            DrawStatic(p, edge_, mx, prevY - 12, offText_, colEdge);
+            DrawMark(mx, prevY - 12, false);
         } else {
-            DrawStatic(p, edge_, mx, prevY + 2, onText_, colEdge);
+            DrawMark(mx, prevY + 2, true);
         }
-        return;
+    } else {
+        for (const Mark& m : marks_) DrawMark(m.x + 4, m.on ? m.y + 2 : m.y - 12, m.on);
     }
-    for (const Mark& m : marks_) {
-        if (m.on) {
-            DrawStatic(p, edge_, m.x + 4, m.y + 2, onText_, colEdge);
-        } else {
-            DrawStatic(p, edge_, m.x + 4, m.y - 12, offText_, colEdge);
-        }
-    }
+    FlushMarks(p);
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QFont>
+#include <QPainter>
+#include <QPixmap>
 #include <QStaticText>
 #include <QString>
 #include <cstdint>
@@ -84,6 +86,11 @@ class CChartLogic : public CChartVariable<short> {
                   uint32_t color);
     void DrawStatic(QPainter& p, const TextFont& f, int x, int y, const QStaticText& text,
                     uint32_t color);
+    // An "on" or "off" mark: its text pre-rendered once and copied to each place it goes; the
+    // copies of one trace go out in one call (FlushMarks).
+    void DrawMark(int x, int y, bool on);
+    void FlushMarks(QPainter& p);
+    void MakeMarkStamps();
     void ExtendLine(int x, int y);
     void DrawTrace(QPainter& p, int trace, const VisibleRange& range, int w, int h);
 
@@ -91,6 +98,12 @@ class CChartLogic : public CChartVariable<short> {
     TextFont label_, edge_, time_;
     QStaticText labelTexts_[kInputCount];
     QStaticText onText_, offText_;
+    // The marks' texts in the edge colour on a transparent ground; a paint can hold thousands of
+    // marks, and copying a small image is far cheaper than laying out and drawing the text.
+    QPixmap onStamp_, offStamp_;
+    std::vector<QPainter::PixmapFragment> onMarks_, offMarks_;  // of the trace being drawn
+    uint32_t stampColor_ = 0;
+    bool stampsMade_ = false;
     std::vector<ChartText>* textSink_ = nullptr;
     QPolygon line_;            // reused by every trace, so a paint allocates nothing
     std::vector<Mark> marks_;  // level changes of the trace being drawn
