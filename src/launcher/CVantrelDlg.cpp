@@ -12,7 +12,7 @@
 #include "launcher/clsDlgOption.h"
 #include "launcher/launcher_texts.h"
 #include "launcher/operation_log.h"
-#include "launcher/termination_signals.h"
+#include "platform/termination_signals.h"
 #include "platform/app_icon.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"

@@ -6,5 +6,4 @@ target_sources(vantrel_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/clsDlgComSel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/clsDlgOption.cpp
     ${CMAKE_CURRENT_LIST_DIR}/operation_log.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/termination_signals.cpp
 )

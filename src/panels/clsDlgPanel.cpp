@@ -11,6 +11,7 @@
 #include "platform/message_box.h"
 #include "platform/posted_event.h"
 #include "platform/profile_file.h"
+#include "platform/termination_signals.h"
 #include "settings/iniacs.h"
 #include "statlink.h"
 
@@ -30,6 +31,8 @@ clsDlgPanel::clsDlgPanel(int templateId, const PanelKind& kind, AppSettings* set
     setWindowIcon(AppIcon());
     startupWatch_.setInterval(kStartupWatchMs);
     connect(&startupWatch_, &QTimer::timeout, this, &clsDlgPanel::WatchMainStatus);
+    signals_ = new TerminationSignals(this);
+    connect(signals_, &TerminationSignals::requested, this, [this] { OnCloseAsked(); });
 }
 
 clsDlgPanel::~clsDlgPanel() {

@@ -37,6 +37,8 @@ struct PanelKind {
     int (*saveRange)(SettingsStore&, const AppSettings&);  // null: no range
 };
 
+class TerminationSignals;
+
 class clsDlgPanel : public CDialogKw2 {
     Q_OBJECT
 
@@ -94,6 +96,9 @@ class clsDlgPanel : public CDialogKw2 {
     // Watches the launcher's main word while a start-up message box waits for the user (the
     // worker, which watches it otherwise, does not exist yet).
     QTimer startupWatch_;
+    // SIGTERM, SIGINT and SIGHUP (a logout, a closed terminal, kill) end the panel as the
+    // launcher's request does: range and placement saved, worker stopped, status 3 published.
+    TerminationSignals* signals_ = nullptr;
     bool closeAsked_ = false;
     int openError_ = 0;  // errno of the failed open at start-up, 0 when it opened
 };

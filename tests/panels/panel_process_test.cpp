@@ -93,3 +93,43 @@ TEST_F(PanelProcessTest, IoPanelProcessPollsAndEndsOnTheMainWord) {
         EXPECT_EQ(GetPrivateProfileInt("Graph", "Width", -1, ini), -1);
     }
 }
+
+// A panel ended by a termination signal closes as if its Close button were pressed.
+TEST_F(PanelProcessTest, TerminationSignalsCloseAPanelLikeItsCloseButton) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    BoxSim sim({"--box", "ad,speed=9600,com=4", "--box", "da,speed=9600,com=5", "--box",
+                "io,speed=9600,com=6"});
+    ASSERT_TRUE(sim.ready());
+    struct Case {
+        int signal;
+        const char* mode;
+        int com;
+        int channel;
+        const char* iniName;
+        const char* working;  // what the simulator hears once the panel's worker runs
+    };
+    const Case cases[] = {
+        {SIGTERM, "/QVX-AD", 4, 0, "vantrelAD4.ini", "rx \"B7\""},
+        {SIGHUP, "/QVX-DA", 5, 1, "vantrelDA5.ini", "rx \"U0\""},
+        {SIGINT, "/QVX-IO", 6, 2, "vantrelIO6.ini", "rx \"O00\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        slk_SetMainSta(c.channel, 0);
+        slk_SetChildSta(c.channel, 0);
+        const size_t mark = sim.Log().size();
+        const pid_t pid =
+            StartPanel({"/" + std::to_string(c.com), c.mode, "/" + std::to_string(c.channel)});
+        ASSERT_GT(pid, 0);
+        // The handlers are in place before the box is identified.
+        ASSERT_TRUE(sim.WaitForLog(c.working, 60000, mark));
+        SleepForMs(200);
+        kill(pid, c.signal);
+        EXPECT_EQ(WaitForExit(pid, 60000), 0);
+        EXPECT_EQ(slk_GetChildSta(c.channel), 3);
+        if (!PathExists(BinDir() + "vantrel.ini")) {
+            const std::string ini = env.settingsFolder() + c.iniName;
+            EXPECT_NE(GetPrivateProfileInt("System", "Left", -1, ini), -1);
+        }
+    }
+}
