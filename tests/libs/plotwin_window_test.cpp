@@ -13,36 +13,14 @@
 
 #include "GraphComponent.h"
 #include "plotwin.h"
+#include "plotwin_drive.h"
 #include "support/test_env.h"
 
 using plotwin::GraphComponent;
 using plotwin::StripChartWindow;
+using namespace plotwin_drive;
 
 namespace {
-
-StripChartWindow* Window() {
-    GraphComponent* g = GraphComponent::Existing();
-    return g ? g->window() : nullptr;
-}
-
-// Start-up's preparation of the component for an A/D box on COM com.
-void Prepare(int com, const std::string& ini, int points = 20001, int refreshMs = 500) {
-    GraphInitialize(8, refreshMs, points, ini.c_str());
-    GraphDataClear();
-    for (int n = 1; n <= 8; ++n) {
-        const std::string name = "CH" + std::to_string(n);
-        GraphSetParameter(n, com, name.c_str(), 500, 1);
-    }
-}
-
-void Put(int ch, double v) {
-    GraphPutData(ch, &v, 1, 1);
-}
-
-// Pushes what came in into the window, as the next refresh tick would.
-void Refresh() {
-    GraphComponent::Existing()->Refresh();
-}
 
 class PlotwinWindow : public IsolatedTest {
   protected:
