@@ -9,17 +9,11 @@
 #include "device/box_commands.h"
 #include "device/box_sim_helper.h"
 #include "platform/com_ports.h"
+#include "support/test_port.h"
 
 extern char** environ;
 
 namespace {
-
-SerialPortSettings Port(int number, int baud = 9600) {
-    SerialPortSettings s;
-    s.portNumber = number;
-    s.baudRate = baud;
-    return s;
-}
 
 // Sends command and returns the reply line, "" when none came.
 std::string Ask(SerialLink& link, const std::string& command) {

@@ -13,15 +13,9 @@
 
 #include "device/SerialLink.h"
 #include "device/box_sim_helper.h"
+#include "support/test_port.h"
 
 namespace {
-
-SerialPortSettings Port(int number) {
-    SerialPortSettings port;
-    port.portNumber = number;
-    port.baudRate = 9600;
-    return port;
-}
 
 std::string Sys(int err) {
     return std::strerror(err);

@@ -11,6 +11,7 @@
 #include "device/SerialLink.h"
 #include "platform/serial_port.h"
 #include "support/test_env.h"
+#include "support/test_port.h"
 
 namespace {
 
@@ -50,13 +51,6 @@ class Pty {
     int master_ = -1;
     std::string link_;
 };
-
-SerialPortSettings Port(int number, int baud = 9600) {
-    SerialPortSettings s;
-    s.portNumber = number;
-    s.baudRate = baud;
-    return s;
-}
 
 // Waits until the link's driver holds n bytes: master writes reach the slave a moment later.
 bool WaitWaiting(const SerialLink& link, int n) {

@@ -7,16 +7,10 @@
 #include "device/box_sim_helper.h"
 #include "panels/AdWorker.h"
 #include "statlink.h"
+#include "support/test_port.h"
 #include "worker_test_util.h"
 
 namespace {
-
-SerialPortSettings Port(int number, int baud = 9600) {
-    SerialPortSettings port;
-    port.portNumber = number;
-    port.baudRate = baud;
-    return port;
-}
 
 std::string Rx(int com, const std::string& command) {
     return "[#0 COM" + std::to_string(com) + " ad] rx \"" + command + "\"";

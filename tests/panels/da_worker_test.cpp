@@ -4,16 +4,10 @@
 #include "device/box_sim_helper.h"
 #include "panels/DaWorker.h"
 #include "statlink.h"
+#include "support/test_port.h"
 #include "worker_test_util.h"
 
 namespace {
-
-SerialPortSettings Port(int number, int baud = 9600) {
-    SerialPortSettings port;
-    port.portNumber = number;
-    port.baudRate = baud;
-    return port;
-}
 
 // The values the display initialisation leaves: nothing to send until the user changes one.
 void SetShownAndSent(AppSettings& settings, int range, double volts) {

@@ -4,16 +4,8 @@
 #include "device/box_sim_helper.h"
 #include "panels/IoWorker.h"
 #include "statlink.h"
+#include "support/test_port.h"
 #include "worker_test_util.h"
-
-namespace {
-SerialPortSettings Port(int number) {
-    SerialPortSettings port;
-    port.portNumber = number;
-    port.baudRate = 9600;
-    return port;
-}
-}  // namespace
 
 class IoWorkerTest : public IsolatedTest {};
 
@@ -36,22 +28,7 @@ TEST_F(IoWorkerTest, StartsPollsAndSendsOutputs) {
     EXPECT_EQ(slk_GetChildErr(1), 0);
 }
 
-TEST_F(IoWorkerTest, NoReplyAtStartPublishesFive) {
-    PtyBox box(env.comDir(), 3);
-    ASSERT_TRUE(box.ok());
-    SerialLink link;
-    ASSERT_NE(link.Open(Port(3)), kNoSerialHandle);
-    AppSettings settings;
-    settings.channelIndex = 2;
-    settings.workerPhase = IoWorker::kStart;
-    IoWorker worker(link, settings, nullptr);
-    worker.Step();
-    EXPECT_EQ(settings.workerPhase, IoWorker::kFailed);
-    EXPECT_EQ(slk_GetChildErr(2), IoWorker::kErrorStartNoReply);
-    EXPECT_EQ(box.NextLine(1000), "O00");
-}
-
-// A worker past its start on a box played by the test: the first output command is answered.
+// A worker on a box played by the test (COM 4, channel 3).
 class IoWorkerOnPty : public IoWorkerTest {
   protected:
     void SetUp() override {
@@ -60,15 +37,21 @@ class IoWorkerOnPty : public IoWorkerTest {
         settings.channelIndex = 3;
         settings.workerPhase = IoWorker::kStart;
         for (int i = 0; i < kIoBits; ++i) settings.ioBlock.ioSentOut[i] = -1;
-        // The start step blocks for the echo, so the box answers from a thread of its own.
+    }
+    // Runs the start step while the box answers its first command with echo (nothing for "");
+    // returns that command. The step blocks for the echo, so the box answers from a thread.
+    std::string StartWith(const std::string& echo) {
         std::string first;
         std::thread answer([&] {
             first = box.NextLine();
-            box.Send("O00\n");
+            if (!echo.empty()) box.Send(echo + "\n");
         });
         worker.Step();
         answer.join();
-        ASSERT_EQ(first, "O00");
+        return first;
+    }
+    void StartRunning() {
+        ASSERT_EQ(StartWith("O00"), "O00");
         ASSERT_EQ(settings.workerPhase, IoWorker::kRunning);
     }
     // Answers the poll that is waiting with the input image hh.
@@ -86,6 +69,7 @@ class IoWorkerOnPty : public IoWorkerTest {
 };
 
 TEST_F(IoWorkerOnPty, PollsOneAtATimeAndTakesTheInputImage) {
+    StartRunning();
     AnswerPoll("5a");
     const int expected[kIoBits] = {0, 1, 0, 1, 1, 0, 1, 0};
     for (int i = 0; i < kIoBits; ++i) EXPECT_EQ(settings.ioBlock.ioIn[i], expected[i]) << i;
@@ -101,6 +85,7 @@ TEST_F(IoWorkerOnPty, PollsOneAtATimeAndTakesTheInputImage) {
 }
 
 TEST_F(IoWorkerOnPty, OutputChangeWaitsForThePollThenForItsEcho) {
+    StartRunning();
     ASSERT_EQ(NextRequest(worker, box), "I");
     settings.ioBlock.ioOut[3] = 1;
     StepFor(worker, 20);
@@ -116,6 +101,7 @@ TEST_F(IoWorkerOnPty, OutputChangeWaitsForThePollThenForItsEcho) {
 }
 
 TEST_F(IoWorkerOnPty, ToggleWhileTheEchoIsUnderWayIsErrorEight) {
+    StartRunning();
     AnswerPoll("00");
     ASSERT_EQ(NextRequest(worker, box), "I");
     box.Send("I00\n");
@@ -135,6 +121,7 @@ TEST_F(IoWorkerOnPty, ToggleWhileTheEchoIsUnderWayIsErrorEight) {
 }
 
 TEST_F(IoWorkerOnPty, MissingPollReplyIsSeven) {
+    StartRunning();
     ASSERT_EQ(NextRequest(worker, box), "I");
     const int64_t asked = NowMs();
     EXPECT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == IoWorker::kIdle; }));
@@ -143,6 +130,7 @@ TEST_F(IoWorkerOnPty, MissingPollReplyIsSeven) {
 }
 
 TEST_F(IoWorkerOnPty, MissingEchoGivesSix) {
+    StartRunning();
     AnswerPoll("00");
     ASSERT_EQ(NextRequest(worker, box), "I");
     box.Send("I00\n");
@@ -153,6 +141,7 @@ TEST_F(IoWorkerOnPty, MissingEchoGivesSix) {
 }
 
 TEST_F(IoWorkerOnPty, InterruptMaskStopsPollingAndClearingItResumes) {
+    StartRunning();
     AnswerPoll("00");
     ASSERT_EQ(NextRequest(worker, box), "I");
     settings.ioBlock.ioIntEnable[0] = 1;
@@ -172,28 +161,22 @@ TEST_F(IoWorkerOnPty, InterruptMaskStopsPollingAndClearingItResumes) {
     EXPECT_EQ(slk_GetChildErr(3), 0);
 }
 
-TEST_F(IoWorkerTest, WrongEchoAtStartIsFourAndAnOverlongLineIsCut) {
-    PtyBox box(env.comDir(), 5);
-    ASSERT_TRUE(box.ok());
-    SerialLink link;
-    ASSERT_NE(link.Open(Port(5)), kNoSerialHandle);
-    AppSettings settings;
-    settings.channelIndex = 0;
-    settings.workerPhase = IoWorker::kStart;
-    IoWorker worker(link, settings, nullptr);
-    std::thread answer([&] {
-        if (box.NextLine() == "O00") box.Send("O01\n");
-    });
-    worker.Step();
-    answer.join();
+TEST_F(IoWorkerOnPty, NoReplyAtStartPublishesFive) {
+    EXPECT_EQ(StartWith(""), "O00");
     EXPECT_EQ(settings.workerPhase, IoWorker::kFailed);
-    EXPECT_EQ(slk_GetChildErr(0), IoWorker::kErrorStartBadEcho);
+    EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorStartNoReply);
+}
+
+TEST_F(IoWorkerOnPty, WrongEchoAtStartIsFourAndAnOverlongLineIsCut) {
+    EXPECT_EQ(StartWith("O01"), "O00");
+    EXPECT_EQ(settings.workerPhase, IoWorker::kFailed);
+    EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorStartBadEcho);
     worker.Step();
     EXPECT_EQ(settings.workerPhase, IoWorker::kIdle);
 
     // A running worker survives a line far longer than its buffer.
     settings.workerPhase = IoWorker::kRunning;
-    slk_SetChildErr(0, 0);
+    slk_SetChildErr(3, 0);
     ASSERT_EQ(NextRequest(worker, box), "I");
     box.Send("I" + std::string(3000, '7') + "\n");
     EXPECT_TRUE(StepUntil(worker, [&] { return !worker.waitingForInput(); }));
