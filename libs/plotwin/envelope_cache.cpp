@@ -3,28 +3,6 @@
 #include <algorithm>
 
 namespace plotwin {
-namespace {
-
-// Lowest and highest sample of ring indices [begin, end), in their order.
-void Extremes(const SampleRing& ring, int begin, int end, int* a, int* b) {
-    int lo = begin, hi = begin;
-    double loV = ring.At(begin), hiV = loV;
-    for (int k = begin + 1; k < end; ++k) {
-        const double v = ring.At(k);
-        if (v < loV) {
-            loV = v;
-            lo = k;
-        }
-        if (v > hiV) {
-            hiV = v;
-            hi = k;
-        }
-    }
-    *a = std::min(lo, hi);
-    *b = std::max(lo, hi);
-}
-
-}  // namespace
 
 void EnvelopeCache::Reset() {
     runs_.clear();
@@ -72,8 +50,8 @@ void EnvelopeCache::Update(const SampleRing& ring, int64_t bucket, int64_t low, 
                 r = runs_[static_cast<size_t>(at)];
             } else {
                 int a = 0, b = 0;
-                Extremes(ring, static_cast<int>(std::max(runLow, lowNumber) - first),
-                         static_cast<int>(std::min(runHigh, highNumber) - first + 1), &a, &b);
+                RunExtremes(ring, static_cast<int>(std::max(runLow, lowNumber) - first),
+                            static_cast<int>(std::min(runHigh, highNumber) - first + 1), &a, &b);
                 r = Run{point(a), point(b)};
             }
             add(r.first);

@@ -4,6 +4,24 @@
 
 namespace plotwin {
 
+void RunExtremes(const SampleRing& ring, int begin, int end, int* first, int* second) {
+    int lo = begin, hi = begin;
+    double loV = ring.At(begin), hiV = loV;
+    for (int k = begin + 1; k < end; ++k) {
+        const double v = ring.At(k);
+        if (v < loV) {
+            loV = v;
+            lo = k;
+        }
+        if (v > hiV) {
+            hiV = v;
+            hi = k;
+        }
+    }
+    *first = std::min(lo, hi);
+    *second = std::max(lo, hi);
+}
+
 int64_t EnvelopeBucket(int64_t samples, int pixels) {
     if (pixels < 1) pixels = 1;
     if (samples <= 2 * static_cast<int64_t>(pixels)) return 1;
@@ -37,20 +55,9 @@ void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, int64_t low, int64_t
                 const int64_t runEnd = (number / bucket + 1) * bucket;
                 const int stop = static_cast<int>(std::min<int64_t>(end, i + (runEnd - number)));
                 int lo = i, hi = i;
-                double loV = ring.At(i), hiV = loV;
-                for (int k = i + 1; k < stop; ++k) {
-                    const double v = ring.At(k);
-                    if (v < loV) {
-                        loV = v;
-                        lo = k;
-                    }
-                    if (v > hiV) {
-                        hiV = v;
-                        hi = k;
-                    }
-                }
-                add(std::min(lo, hi));
-                add(std::max(lo, hi));
+                RunExtremes(ring, i, stop, &lo, &hi);
+                add(lo);
+                add(hi);
                 i = stop;
             }
             add(end - 1);

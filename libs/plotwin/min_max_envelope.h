@@ -20,6 +20,10 @@ struct EnvelopePoint {
 // kept) while there are no more than two samples per pixel.
 int64_t EnvelopeBucket(int64_t samples, int pixels);
 
+// The ring indices of the lowest and the highest sample of [begin, end) (begin < end), in
+// their order: *first <= *second.
+void RunExtremes(const SampleRing& ring, int begin, int end, int* first, int* second);
+
 // The thinned samples of ring numbered low..high, oldest first. The first and the last kept
 // sample of that stretch are always among them, and so are the nearest kept samples just
 // outside it, so the line runs on to the chart's edges. The lowest and highest value of the
