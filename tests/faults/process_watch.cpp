@@ -12,37 +12,6 @@
 
 #include "support/test_env.h"
 
-extern char** environ;
-
-pid_t StartProgram(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& outFile) {
-    const std::string exe = BinDir() + program;
-    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!outFile.empty()) {
-        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    }
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return error == 0 ? pid : -1;
-}
-
-int WaitForExitCode(pid_t pid, int timeoutMs) {
-    int status = 0;
-    if (WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeoutMs)) {
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return -1;
-}
-
 namespace {
 
 // The fields of /proc/<pid>/stat after the command name: state first, then the parent.

@@ -7,14 +7,7 @@
 #include <string>
 #include <vector>
 
-// Starts BinDir()/program with args; its output goes to outFile ("" keeps this process's).
-// Returns the pid, -1 when it could not be started.
-pid_t StartProgram(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& outFile = "");
-
-// The exit code once pid (a child of this process) has ended within timeoutMs, 128 + the
-// signal for a signal; -1 when it was still running (it is then killed and reaped).
-int WaitForExitCode(pid_t pid, int timeoutMs);
+#include "support/child_process.h"
 
 // The state letter of /proc/<pid>/stat (R, S, Z, ...), 0 when the process is gone.
 char ProcessState(pid_t pid);

@@ -18,6 +18,7 @@
 #include "coordination/StatusWords.h"
 #include "platform/profile_file.h"
 #include "settings/AppSettings.h"
+#include "support/child_process.h"
 #include "support/test_env.h"
 
 extern char** environ;
@@ -37,25 +38,8 @@ std::vector<std::string> ChildEnvironment() {
 // Starts argv[0] with argv; its standard output and error go to outFile ("" keeps them).
 // Returns the pid, or -1.
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& outFile = "") {
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    const std::vector<std::string> envText = ChildEnvironment();
-    std::vector<char*> envp;
-    for (const auto& e : envText) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!outFile.empty()) {
-        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    }
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
+    const std::vector<std::string> env = ChildEnvironment();
+    return SpawnProgram(argv[0], argv, outFile, &env);
 }
 
 // Waits for the child pid to end: true with *status set, false after timeoutMs.

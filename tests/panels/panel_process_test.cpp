@@ -10,35 +10,16 @@
 #include "device/box_sim_helper.h"
 #include "platform/profile_file.h"
 #include "statlink.h"
-
-extern char** environ;
+#include "support/child_process.h"
 
 namespace {
 
-// Start-up constructs the panels only once its role dialogs know them.
-bool StartupRunsThePanels() {
-    return ReadFile(VANTREL_ROLE_DIALOGS_SOURCE).find("panels/clsDlgAD.h") != std::string::npos;
-}
-
 pid_t StartPanel(const std::vector<std::string>& args) {
-    const std::string exe = BinDir() + "vantrel";
-    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    return pid;
+    return StartProgram("vantrel", args);
 }
 
-// The exit status once the process has ended within timeoutMs; -1 when it had to be killed.
 int WaitForExit(pid_t pid, int timeoutMs) {
-    int status = 0;
-    if (WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeoutMs)) {
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return -1;
+    return WaitForExitCode(pid, timeoutMs);
 }
 
 }  // namespace
@@ -46,7 +27,6 @@ int WaitForExit(pid_t pid, int timeoutMs) {
 class PanelProcessTest : public IsolatedTest {};
 
 TEST_F(PanelProcessTest, LauncherMainWordEndsAnAdPanelProcess) {
-    if (!StartupRunsThePanels()) GTEST_SKIP() << "start-up does not construct clsDlgAD yet";
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     BoxSim sim({"--box", "ad,speed=19200,com=3,volts=2.5"});
     ASSERT_TRUE(sim.ready());

@@ -18,6 +18,4 @@ vantrel_add_test(panel_windows_test QT SOURCES
 
 vantrel_add_test(panel_process_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/panel_process_test.cpp
     LIBS vantrel_test_boxsim)
-target_compile_definitions(panel_process_test PRIVATE
-    VANTREL_ROLE_DIALOGS_SOURCE="${PROJECT_SOURCE_DIR}/src/startup/RoleDialogs.cpp")
 add_dependencies(panel_process_test vantrel)
