@@ -12,13 +12,13 @@
 #include "launcher/clsDlgOption.h"
 #include "launcher/launcher_texts.h"
 #include "launcher/operation_log.h"
-#include "platform/termination_signals.h"
 #include "platform/app_icon.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "platform/posted_event.h"
 #include "platform/process_spawn.h"
+#include "platform/termination_signals.h"
 
 namespace {
 

@@ -37,4 +37,6 @@ void SleepMs(uint32_t ms) {
     }
 }
 
-void SetClockSource(const ClockSource* source) { g_source.store(source, std::memory_order_release); }
+void SetClockSource(const ClockSource* source) {
+    g_source.store(source, std::memory_order_release);
+}

@@ -15,19 +15,19 @@ class QDialog;
 class QWidget;
 
 enum class DlgKind {
-    Static,         // left-aligned text
-    StaticCenter,   // centred text
-    StaticRight,    // right-aligned text
+    Static,        // left-aligned text
+    StaticCenter,  // centred text
+    StaticRight,   // right-aligned text
     PushButton,
     DefPushButton,  // the default button
     CheckBox,
-    RadioButton,    // a new group starts at each RadioButton marked groupStart
+    RadioButton,  // a new group starts at each RadioButton marked groupStart
     GroupBox,
     Edit,           // single-line edit
     MultiLineEdit,  // multi-line plain-text edit with a vertical scroll bar, no word wrap
     DropDownList,   // combo box without an edit field
     HScrollBar,
-    Custom,         // a widget the dialog makes itself (a chart, for example)
+    Custom,  // a widget the dialog makes itself (a chart, for example)
 };
 
 struct DlgItem {
@@ -49,7 +49,7 @@ struct DialogTemplate {
 
 // The widgets of one built template.
 class DialogControls {
-public:
+  public:
     // Makes a widget for an item; return nullptr to get the standard widget of its kind.
     using Factory = std::function<QWidget*(const DlgItem& item, QWidget* parent)>;
 
@@ -71,7 +71,7 @@ public:
     // Every control in template order.
     const std::vector<QWidget*>& All() const { return all_; }
 
-private:
+  private:
     int baseX_ = 6;
     int baseY_ = 13;
     std::map<int, QWidget*> byId_;

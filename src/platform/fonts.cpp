@@ -5,8 +5,9 @@
 #include <QStringList>
 
 void RegisterFontSubstitutions() {
-    static const char* const kCandidates[] = {"IPAGothic", "IPAexGothic", "Noto Sans Mono CJK JP",
-                                              "Noto Sans CJK JP", "VL Gothic", "TakaoGothic"};
+    static const char* const kCandidates[] = {
+        "IPAGothic",        "IPAexGothic", "Noto Sans Mono CJK JP",
+        "Noto Sans CJK JP", "VL Gothic",   "TakaoGothic"};
     const QStringList installed = QFontDatabase::families();
     QStringList present;
     for (const char* family : kCandidates) {

@@ -20,4 +20,6 @@ void ShowMessageBox(QWidget* owner, const std::string& text) {
     box.exec();
 }
 
-void SetMessageBoxHook(std::function<void(const std::string&)> hook) { Hook() = std::move(hook); }
+void SetMessageBoxHook(std::function<void(const std::string&)> hook) {
+    Hook() = std::move(hook);
+}

@@ -10,7 +10,7 @@ class QObject;
 constexpr int kWmUser100 = QEvent::User + 100;
 
 class PostedMessage : public QEvent {
-public:
+  public:
     PostedMessage(intptr_t wParam, intptr_t lParam)
         : QEvent(static_cast<QEvent::Type>(kWmUser100)), wParam(wParam), lParam(lParam) {}
     const intptr_t wParam;

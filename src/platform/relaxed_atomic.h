@@ -7,7 +7,7 @@
 
 template <class T>
 class RelaxedAtomic {
-public:
+  public:
     RelaxedAtomic() : value_(T()) {}
     RelaxedAtomic(T v) : value_(v) {}  // NOLINT: implicit on purpose, it stands in for a plain T
     RelaxedAtomic(const RelaxedAtomic& other) : value_(other.load()) {}
@@ -24,6 +24,6 @@ public:
     T load() const { return value_.load(std::memory_order_relaxed); }
     void store(T v) { value_.store(v, std::memory_order_relaxed); }
 
-private:
+  private:
     std::atomic<T> value_;
 };

@@ -6,7 +6,7 @@
 #include "settings/AppSettings.h"
 
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(std::string path);
     std::string iniPath;
     AppSettings settings;  // the values as last loaded

@@ -7,7 +7,7 @@
 #include <vector>
 
 class iniacs {
-public:
+  public:
     iniacs();
     virtual ~iniacs();
     iniacs(const iniacs&) = delete;

@@ -98,7 +98,9 @@ std::string BinDir() {
     return self.substr(0, self.rfind('/') + 1);
 }
 
-void SleepForMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepForMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 int64_t NowMs() {
     using namespace std::chrono;

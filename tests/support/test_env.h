@@ -8,7 +8,7 @@
 
 // A temporary folder, removed with everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -16,7 +16,7 @@ public:
     // The folder's path, ending in "/".
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -24,7 +24,7 @@ private:
 // below a temporary folder and restores the old values afterwards. The status-word segment is
 // unlinked at the end.
 class IsolatedEnv {
-public:
+  public:
     IsolatedEnv();
     ~IsolatedEnv();
     IsolatedEnv(const IsolatedEnv&) = delete;
@@ -38,7 +38,7 @@ public:
     std::string runtimeDir() const { return dir_.path() + "run/"; }
     const std::string& statlinkName() const { return statlink_; }
 
-private:
+  private:
     TempDir dir_;
     std::string statlink_;
     struct Saved {
@@ -51,7 +51,7 @@ private:
 
 // A fixture with an IsolatedEnv.
 class IsolatedTest : public ::testing::Test {
-protected:
+  protected:
     IsolatedEnv env;
 };
 
