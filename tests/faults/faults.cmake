@@ -9,6 +9,4 @@ vantrel_add_test(fault_process_test SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/launcher_fault_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_fault_test.cpp
     LIBS vantrel_test_boxsim)
-target_compile_definitions(fault_process_test PRIVATE
-    VANTREL_ROLE_DIALOGS_SOURCE="${PROJECT_SOURCE_DIR}/src/startup/RoleDialogs.cpp")
 add_dependencies(fault_process_test vantrel vantrel-panel-host)

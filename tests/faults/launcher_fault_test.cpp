@@ -17,10 +17,6 @@
 
 namespace {
 
-bool IoPanelBuilt() {
-    return ReadFile(VANTREL_ROLE_DIALOGS_SOURCE).find("panels/clsDlgIO.h") != std::string::npos;
-}
-
 class LauncherFaultTest : public IsolatedTest {
   protected:
     LauncherFaultTest() {
@@ -68,21 +64,19 @@ TEST_F(LauncherFaultTest, PanelKilledOutrightLeavesNoZombie) {
 TEST_F(LauncherFaultTest, SigtermToTheLauncherEndsItsFourPanels) {
     // Panels outliving the launcher come to this process, which then sees their exit codes.
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
-    const bool io = IoPanelBuilt();
     BoxSim sim({"--box", "ad,speed=19200,com=3", "--box", "da,speed=9600,com=4", "--box",
-                io ? "io,speed=9600,com=5" : "ad,speed=38400,com=5", "--box",
-                "da,speed=115200,com=6"});
+                "io,speed=9600,com=5", "--box", "da,speed=115200,com=6"});
     ASSERT_TRUE(sim.ready());
-    const pid_t launcher = StartLauncher(
-        std::string("Ch1_COM=3\r\nCh1_MODE=3\r\nCh2_COM=4\r\nCh2_MODE=2\r\n") +
-        "Ch3_COM=5\r\nCh3_MODE=" + (io ? "1" : "3") + "\r\nCh4_COM=6\r\nCh4_MODE=2\r\n");
+    const pid_t launcher =
+        StartLauncher(std::string("Ch1_COM=3\r\nCh1_MODE=3\r\nCh2_COM=4\r\nCh2_MODE=2\r\n") +
+                      "Ch3_COM=5\r\nCh3_MODE=1\r\nCh4_COM=6\r\nCh4_MODE=2\r\n");
     ASSERT_GT(launcher, 0);
     // All four identified, the pollers polling.
     ASSERT_TRUE(WaitFor(
         [&] {
             return sim.CountInLog("COM3 ad] rx \"B7\"") > 0 &&
                    sim.CountInLog("COM4 da] rx \"U0\"") > 0 &&
-                   sim.CountInLog(io ? "COM5 io] rx \"I\"" : "COM5 ad] rx \"B7\"") > 0 &&
+                   sim.CountInLog("COM5 io] rx \"I\"") > 0 &&
                    sim.CountInLog("COM6 da] rx \"U0\"") > 0 && ChildrenOf(launcher).size() == 4;
         },
         90000))
