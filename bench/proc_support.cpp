@@ -97,7 +97,7 @@ int WaitExit(pid_t pid, int timeoutMs) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-Simulator::Simulator(const RunEnv& env, const std::vector<std::string>& boxSpecs) {
+Simulator::Simulator(const RunEnv& env, const std::vector<std::string>& boxes) {
     static int counter = 0;
     const std::string base = env.root() + "sim" + std::to_string(++counter);
     log_ = base + ".log";
@@ -105,9 +105,9 @@ Simulator::Simulator(const RunEnv& env, const std::vector<std::string>& boxSpecs
     const std::string readyFile = base + ".ready";
     std::vector<std::string> args{"--com-dir", env.comDir(), "--log",        log_,
                                   "--control", fifo_,        "--ready-file", readyFile};
-    for (const std::string& spec : boxSpecs) {
+    for (const std::string& box : boxes) {
         args.push_back("--box");
-        args.push_back(spec);
+        args.push_back(box);
     }
     pid_ = Spawn(BinDir() + "qvx-boxsim", args, base + ".out");
     ready_ =

@@ -67,7 +67,7 @@ int WaitExit(pid_t pid, int timeoutMs);
 // qvx-boxsim as a child process with its log in a file of the run.
 class Simulator {
   public:
-    Simulator(const RunEnv& env, const std::vector<std::string>& boxSpecs);
+    Simulator(const RunEnv& env, const std::vector<std::string>& boxes);
     ~Simulator();
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;

@@ -18,8 +18,9 @@
 
 class BoxSim {
   public:
-    // Starts the simulator with args (box specs and options) and waits up to readyTimeoutMs for
-    // all its links. com=N in a spec names an entry of $VANTREL_COM_DIR unless args say otherwise.
+    // Starts the simulator with args (box descriptions and options) and waits up to
+    // readyTimeoutMs for all its links. com=N in a box description names an entry of
+    // $VANTREL_COM_DIR unless args say otherwise.
     explicit BoxSim(const std::vector<std::string>& args, int readyTimeoutMs = 20000);
     ~BoxSim();
     BoxSim(const BoxSim&) = delete;

@@ -26,13 +26,13 @@
 
 namespace {
 
-const char kUsage[] = R"(usage: qvx-boxsim [options] --box SPEC [--box SPEC ...]
+const char kUsage[] = R"(usage: qvx-boxsim [options] --box BOX [--box BOX ...]
 
 Plays QVX converter boxes on pseudo-terminals. Each box gets a pty; the link named for it
 (COMn in a COM port folder) points at the pty's slave side, so a program opens the box like a
 real port. A box answers only when the other side has set the line to the box's speed.
 
-Box SPEC: KIND[,key=value...]
+BOX: KIND[,key=value...]
   KIND            ad (A/D, 8 analog inputs), da (D/A, 1 output), io (8 outputs, 8 inputs)
   speed=N         line speed in bit/s (default 9600)
   com=N           make the link COMn in the COM port folder (see --com-dir)
@@ -350,10 +350,10 @@ void RunDemo(Box& box, int64_t now) {
     }
 }
 
-bool ParseBox(const std::string& spec, const std::string& comDir, int index,
+bool ParseBox(const std::string& description, const std::string& comDir, int index,
               std::unique_ptr<Box>* out) {
     std::vector<std::string> parts;
-    std::stringstream ss(spec);
+    std::stringstream ss(description);
     for (std::string p; std::getline(ss, p, ',');) parts.push_back(p);
     if (parts.empty()) return false;
     BoxKind kind;
@@ -437,7 +437,7 @@ bool ParseTimed(const std::string& arg, int every, int64_t start, std::vector<Ti
 int main(int argc, char** argv) {
     const char* envDir = std::getenv("VANTREL_COM_DIR");
     std::string comDir = envDir ? envDir : "";
-    std::vector<std::string> boxSpecs;
+    std::vector<std::string> boxDescriptions;
     std::vector<std::string> atArgs, everyArgs;
     std::string logPath, readyFile, controlPath;
     bool printReady = false, quiet = false;
@@ -454,7 +454,7 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (a == "--box" && next(&v)) {
-            boxSpecs.push_back(v);
+            boxDescriptions.push_back(v);
         } else if (a == "--com-dir" && next(&v)) {
             comDir = v;
         } else if (a == "--log" && next(&v)) {
@@ -476,16 +476,16 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (boxSpecs.empty()) {
+    if (boxDescriptions.empty()) {
         std::fputs("qvx-boxsim: no --box given (see --help)\n", stderr);
         return 2;
     }
 
     const int64_t start = NowMs();
     std::vector<std::unique_ptr<Box>> boxes;
-    for (size_t i = 0; i < boxSpecs.size(); ++i) {
+    for (size_t i = 0; i < boxDescriptions.size(); ++i) {
         std::unique_ptr<Box> box;
-        if (!ParseBox(boxSpecs[i], comDir, static_cast<int>(i), &box)) return 2;
+        if (!ParseBox(boxDescriptions[i], comDir, static_cast<int>(i), &box)) return 2;
         boxes.push_back(std::move(box));
     }
     std::vector<Timed> timed;
