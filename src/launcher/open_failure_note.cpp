@@ -3,20 +3,28 @@
 #include "device/open_failure.h"
 #include "platform/profile_file.h"
 #include "settings/AppSettings.h"
+#include "startup/settings_paths.h"
 
 std::string PanelIniOfRow(const std::string& launcherIni, int mode, int com) {
-    const std::string suffix = ".ini";
-    if (launcherIni.size() <= suffix.size() ||
-        launcherIni.compare(launcherIni.size() - suffix.size(), suffix.size(), suffix) != 0) {
-        return "";
+    // The panel's start-up names its file from the same folder and base name.
+    std::string folder;
+    std::string baseName;
+    SplitModulePath(launcherIni, &folder, &baseName);
+    AppSettings panel;
+    panel.adBlock.adCom = com;
+    panel.daBlock.daCom = com;
+    panel.ioBlock.ioCom = com;
+    const SettingsFileNames names = NameSettingsFiles(folder, baseName, panel);
+    switch (mode) {
+        case kModeIo:
+            return names.ioIni;
+        case kModeDa:
+            return names.daIni;
+        case kModeAd:
+            return names.adIni;
+        default:
+            return "";
     }
-    const char* type = mode == kModeIo   ? "IO"
-                       : mode == kModeDa ? "DA"
-                       : mode == kModeAd ? "AD"
-                                         : "";
-    if (!*type) return "";
-    return launcherIni.substr(0, launcherIni.size() - suffix.size()) + type + std::to_string(com) +
-           suffix;
 }
 
 std::string OpenFailureNote(const std::string& launcherIni, int mode, int com) {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-// The ini file of the panel a row starts: the launcher ini's folder and base name followed by
-// "AD", "DA" or "IO" (row type 3, 2 or 1) and the COM number, ".ini". "" for another type.
+// The ini file of the panel a row starts (row type 3, 2 or 1 on COM com), named as the panel's
+// start-up names it beside the launcher ini. "" for another type.
 std::string PanelIniOfRow(const std::string& launcherIni, int mode, int com);
 
 // " (<COM entry> -> <device>: <system's text>)" when the row's panel kept an error number of a

@@ -29,7 +29,6 @@ TEST(PanelIniOfRow, NamesThePanelFileOfTheRowsTypeAndCom) {
     EXPECT_EQ(PanelIniOfRow("/c/vantrel.ini", kModeDa, 12), "/c/vantrelDA12.ini");
     EXPECT_EQ(PanelIniOfRow("/c/vantrel.ini", kModeIo, 1), "/c/vantrelIO1.ini");
     EXPECT_EQ(PanelIniOfRow("/c/vantrel.ini", kModeNone, 1), "");
-    EXPECT_EQ(PanelIniOfRow("/c/vantrel", kModeAd, 1), "");
 }
 
 TEST_F(IsolatedTest, SupervisionAddsTheKeptReasonToMessageOneOnly) {
