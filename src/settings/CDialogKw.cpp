@@ -9,6 +9,8 @@
 #include <QTextEdit>
 
 #include "platform/app_icon.h"
+#include "platform/profile_file.h"
+#include "settings/iniacs.h"
 #include "startup/settings_paths.h"
 
 CDialogKw::CDialogKw(int templateId, QWidget* parent) : QDialog(parent), templateId_(templateId) {
@@ -163,6 +165,40 @@ QRect CDialogKw::NormalOuterRect() const {
     const QRect client = geometry();
     return normal.adjusted(frame.left() - client.left(), frame.top() - client.top(),
                            frame.right() - client.right(), frame.bottom() - client.bottom());
+}
+
+QRect CDialogKw::ReadPlacement(const std::string& iniFile, const std::string& section, QRect outer,
+                               bool withSize, bool* sizeFound) {
+    // -1 is the reading convention's "missing": the window's own value stays.
+    const int left = GetPrivateProfileInt(section, "Left", -1, iniFile);
+    const int top = GetPrivateProfileInt(section, "Top", -1, iniFile);
+    if (left != -1) outer.moveLeft(left);
+    if (top != -1) outer.moveTop(top);
+    bool found = false;
+    if (withSize) {
+        const int width = GetPrivateProfileInt(section, "Width", -1, iniFile);
+        const int height = GetPrivateProfileInt(section, "Height", -1, iniFile);
+        if (width != -1) outer.setWidth(width);
+        if (height != -1) outer.setHeight(height);
+        found = width != -1 || height != -1;
+    }
+    if (sizeFound) *sizeFound = found;
+    return outer;
+}
+
+void CDialogKw::WritePlacement(const std::string& iniFile, const std::string& section,
+                               bool withSize) const {
+    const QRect normal = NormalOuterRect();
+    iniacs ini;
+    ini.iniPath = iniFile;
+    ini.buffered = 1;
+    ini.WriteInt("Left", section, normal.left());
+    ini.WriteInt("Top", section, normal.top());
+    if (withSize) {
+        ini.WriteInt("Width", section, normal.width());
+        ini.WriteInt("Height", section, normal.height());
+    }
+    // The destructor of ini rewrites the file once.
 }
 
 std::string CDialogKw::ResolveIniPath(const std::string& iniFile, const std::string& modulePath) {

@@ -92,6 +92,14 @@ class CDialogKw : public QDialog {
     // The outer rectangle the window has when neither minimised nor maximised.
     QRect NormalOuterRect() const;
 
+    // The placement keys "Left", "Top" and, withSize, "Width", "Height" of section in iniFile.
+    // ReadPlacement puts each value found over outer (-1 counts as missing) and tells whether a
+    // size was found; WritePlacement writes the normal outer rectangle in one buffered rewrite.
+    static QRect ReadPlacement(const std::string& iniFile, const std::string& section, QRect outer,
+                               bool withSize, bool* sizeFound = nullptr);
+    void WritePlacement(const std::string& iniFile, const std::string& section,
+                        bool withSize) const;
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     DialogControls dlg;

@@ -3,8 +3,6 @@
 #include <QResizeEvent>
 
 #include "platform/module_path.h"
-#include "platform/profile_file.h"
-#include "settings/iniacs.h"
 
 CDialogKw3::CDialogKw3(int templateId, QWidget* parent) : CDialogKw(templateId, parent) {}
 
@@ -31,37 +29,17 @@ bool CDialogKw3::OnInitDialog() {
     designHeight_ = lastHeight_ = outer.height();
     ApplySizeLimits();
 
-    int x = outer.x();
-    int y = outer.y();
-    int w = outer.width();
-    int h = outer.height();
-    // -1 is the reading convention's "missing": the template's value stays.
-    const int left = GetPrivateProfileInt(section, "Left", -1, iniFile);
-    const int top = GetPrivateProfileInt(section, "Top", -1, iniFile);
-    const int width = GetPrivateProfileInt(section, "Width", -1, iniFile);
-    const int height = GetPrivateProfileInt(section, "Height", -1, iniFile);
-    if (left != -1) x = left;
-    if (top != -1) y = top;
-    if (width != -1) w = width;
-    if (height != -1) h = height;
-    FitToWorkArea(x, y, w, h);
-    if ((width != -1 || height != -1) && frameExtra_.isNull()) restoredOuter_ = QSize(w, h);
+    bool sizeFound = false;
+    const QRect r = ReadPlacement(iniFile, section, outer, true, &sizeFound);
+    FitToWorkArea(r.x(), r.y(), r.width(), r.height());
+    if (sizeFound && frameExtra_.isNull()) restoredOuter_ = r.size();
     // A hidden window gets its resize event only when it is shown; its children follow now.
     LayoutPass();
     return true;
 }
 
 void CDialogKw3::SavePlacement() {
-    if (!savePlacement) return;
-    const QRect normal = NormalOuterRect();
-    iniacs ini;
-    ini.iniPath = iniFile;
-    ini.buffered = 1;
-    ini.WriteInt("Left", section, normal.left());
-    ini.WriteInt("Top", section, normal.top());
-    ini.WriteInt("Width", section, normal.width());
-    ini.WriteInt("Height", section, normal.height());
-    // The destructor of ini rewrites the file once.
+    if (savePlacement) WritePlacement(iniFile, section, true);
 }
 
 void CDialogKw3::resizeEvent(QResizeEvent* event) {
