@@ -76,9 +76,6 @@ bool clsDlgPanel::OnInitDialog() {
     worker_.SetStopFlag(PanelWorker::kRun);
     InitBeforeIdentify();
 
-    // The COM port folder lies in the settings folder, beside the panel's own ini file (unless
-    // $VANTREL_COM_DIR names another), as the launcher's COM selection sees it.
-    SerialLink::SetSettingsFolder(FolderOfPath(s.*kind_.iniPath));
     const int com = ComNumber();
     const int result = IdentifyBox(*link_, s.port, com, s.txOnly, s.deviceName);
     // Kept before message 1 is published, so the launcher finds it when it logs the message.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "device/SerialLink.h"
+#include "device/open_failure.h"
 #include "settings/SettingsStore.h"
 #include "startup/RoleDialogs.h"
 #include "startup/clsMesDlg.h"
@@ -52,6 +54,9 @@ bool CVantrelApp::InitInstance(const std::vector<std::string>& args,
     } else if (choice.folder != exeFolder) {
         names = NameSettingsFiles(choice.folder, baseName, settings_);
     }
+    // The COM port folder lies in the settings folder (unless $VANTREL_COM_DIR names another),
+    // for the launcher's COM selection and the panels' ports alike.
+    SerialLink::SetSettingsFolder(FolderOfPath(names.launcherIni));
 
     {
         SettingsStore store(names.launcherIni);

@@ -89,6 +89,7 @@ TEST_F(PanelOpenFailure, WithoutComDirThePortsFolderBesideTheSettingsIsUsed) {
     const std::string comDir = std::getenv("VANTREL_COM_DIR");
     unsetenv("VANTREL_COM_DIR");
     AppSettings settings = PanelSettings(kRoleAd, 3, 2, folder);
+    SerialLink::SetSettingsFolder(folder);  // as start-up does
     RecordedBoxes boxes(2);
     clsDlgAD panel(&settings);
     panel.show();

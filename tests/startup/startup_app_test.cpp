@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "device/SerialLink.h"
 #include "launcher/CVantrelDlg.h"
 #include "panels/clsDlgAD.h"
 #include "panels/clsDlgDA.h"
@@ -103,6 +104,8 @@ TEST_F(Startup, RolesAndThePathsTheyUse) {
     EXPECT_NE(s.platformCheck, -1);
     EXPECT_FALSE(io.holdsInstanceLock());  // panels take no lock
     EXPECT_EQ(GraphTrace(), "");           // only the A/D panel uses the graph component
+    // The panel's ports are found in the settings folder's COM port folder.
+    EXPECT_EQ(SerialLink::SettingsFolder(), cfg);
 
     CVantrelApp da;
     seen = Run(da, {"/+7", "/QVX-DA", "/3"});
@@ -148,6 +151,7 @@ TEST_F(Startup, ALauncherIniBesideTheExecutableKeepsEverythingThere) {
     EXPECT_EQ(s.adGraphIni, exe.path() + "vantrelADg4.ini");
     EXPECT_EQ(s.ioIni, exe.path() + "vantrelIO1.ini");
     EXPECT_EQ(s.autoRun, 1);
+    EXPECT_EQ(SerialLink::SettingsFolder(), exe.path());
     EXPECT_FALSE(PathExists(env.configHome() + "Harbelt"));
 }
 
