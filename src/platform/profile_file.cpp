@@ -212,10 +212,22 @@ bool WriteAll(int fd, const std::string& text) {
     while (done < text.size()) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = EIO;  // no progress and no reason given: reported as an I/O error
+            return false;
+        }
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+// Ends a failed replacement: removes the temporary file (if any) and leaves errno at the
+// failing step's error, whatever the clean-up does to it.
+bool FailWith(int error, const std::string& temp = std::string()) {
+    if (!temp.empty()) unlink(temp.c_str());
+    errno = error;
+    return false;
 }
 
 bool HasLineBreak(std::string_view s) {
@@ -290,7 +302,7 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
 }
 
 bool ReplaceFileContent(const std::string& path, const std::string& text) {
-    if (path.empty()) return false;
+    if (path.empty()) return FailWith(ENOENT);
     // A link to an ini file stays a link: the file it points to is the one replaced.
     std::string target = path;
     struct stat linkInfo {};
@@ -303,7 +315,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& text) {
     }
     struct stat old {};
     const bool hadOld = stat(target.c_str(), &old) == 0;
-    if (hadOld && !S_ISREG(old.st_mode)) return false;
+    if (hadOld && !S_ISREG(old.st_mode)) return FailWith(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
 
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
@@ -318,24 +330,27 @@ bool ReplaceFileContent(const std::string& path, const std::string& text) {
         temp = folder + "." + baseName.substr(0, 128) + ".tmp" + std::to_string(getpid()) + "-" +
                std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
+        if (fd < 0 && errno != EEXIST) return FailWith(errno);
     }
-    if (fd < 0) return false;
+    if (fd < 0) return FailWith(EEXIST);
 
-    bool ok = WriteAll(fd, text);
-    if (ok && hadOld) ok = fchmod(fd, old.st_mode & 07777) == 0;
-    if (ok) ok = fsync(fd) == 0;
-    if (close(fd) != 0) ok = false;
-    if (ok) ok = rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        unlink(temp.c_str());
-        return false;
-    }
-    // Make the rename itself durable.
+    // The content reaches the disk before the rename, so that after a crash the name points
+    // either at the old file or at the whole new one.
+    const bool written =
+        WriteAll(fd, text) && (!hadOld || fchmod(fd, old.st_mode & 07777) == 0) && fsync(fd) == 0;
+    const int writeError = errno;
+    const bool closed = close(fd) == 0;
+    if (!written) return FailWith(writeError, temp);
+    if (!closed) return FailWith(errno, temp);
+    if (rename(temp.c_str(), target.c_str()) != 0) return FailWith(errno, temp);
+    // Make the rename itself durable. A failure here still leaves a whole file under the name
+    // (old or new), so it is not reported.
+    const int saved = errno;
     const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         fsync(dirFd);
         close(dirFd);
     }
+    errno = saved;
     return true;
 }

@@ -147,7 +147,7 @@ int iniacs::FindKey(const std::string& section, const std::string& key, int* pos
     return sectionFound;
 }
 
-void iniacs::FlushLines() {
+bool iniacs::FlushLines() {
     size_t total = 0;
     for (const std::string& line : lines) total += line.size() + 2;
     std::string image;
@@ -157,5 +157,5 @@ void iniacs::FlushLines() {
         image += "\r\n";
     }
     // Through a temporary file and a rename, so that a failed write leaves the old file whole.
-    ReplaceFileContent(iniPath, image);
+    return ReplaceFileContent(iniPath, image);
 }

@@ -24,8 +24,9 @@ class iniacs {
     // 1 if the section was found; position and keyFound as described at the definition.
     int FindKey(const std::string& section, const std::string& key, int* position,
                 int* keyFound) const;
-    // Writes lines back to the file, each followed by CR LF.
-    void FlushLines();
+    // Writes lines back to the file, each followed by CR LF. False when the file could not be
+    // replaced (it then stays as it was; errno as ReplaceFileContent leaves it).
+    bool FlushLines();
 
     std::string iniPath;
     int buffered = 0;

@@ -2,9 +2,13 @@
 // bytes after writes, and failures that must leave the old file whole.
 #include "platform/profile_file.h"
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <filesystem>
 
@@ -190,4 +194,67 @@ TEST(ProfileWriter, FailuresReportFalseAndLeaveTheOldFileWhole) {
 
     EXPECT_EQ(ReadFile(path), original);
     EXPECT_EQ(FilesIn(dir.path()), 3);  // keep.ini, folder.ini, fifo.ini: no temporary left
+}
+
+TEST(FileReplacement, AFailureLeavesTheFailingStepsErrorInErrno) {
+    TempDir dir;
+    // Each failure is checked against a distinct errno set beforehand, so a stale value
+    // cannot pass for the step's own.
+    errno = 0;
+    EXPECT_FALSE(ReplaceFileContent("", "x"));
+    EXPECT_EQ(errno, ENOENT);
+
+    errno = 0;
+    EXPECT_FALSE(ReplaceFileContent(dir.path() + "no/such/x.csv", "x"));
+    EXPECT_EQ(errno, ENOENT);
+
+    const std::string folder = dir.path() + "folder.csv";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    errno = 0;
+    EXPECT_FALSE(ReplaceFileContent(folder, "x"));
+    EXPECT_EQ(errno, EISDIR);
+
+    const std::string fifo = dir.path() + "fifo.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    errno = 0;
+    EXPECT_FALSE(ReplaceFileContent(fifo, "x"));
+    EXPECT_EQ(errno, EINVAL);
+
+    // A folder that cannot be written: the temporary file cannot be made.
+    if (geteuid() != 0) {
+        const std::string locked = dir.path() + "locked/";
+        ASSERT_EQ(mkdir(locked.c_str(), 0700), 0);
+        WriteFile(locked + "keep.csv", "old\n");
+        ASSERT_EQ(chmod(locked.c_str(), 0500), 0);
+        errno = 0;
+        EXPECT_FALSE(ReplaceFileContent(locked + "keep.csv", "new\n"));
+        EXPECT_EQ(errno, EACCES);
+        ASSERT_EQ(chmod(locked.c_str(), 0700), 0);
+        EXPECT_EQ(ReadFile(locked + "keep.csv"), "old\n");
+        EXPECT_EQ(FilesIn(locked), 1);
+    }
+
+    // The disk filling up halfway through the write, made real with a file-size limit in a
+    // child process: EFBIG, the old file whole and no part of the new one left.
+    const std::string path = dir.path() + "big.csv";
+    WriteFile(path, "old\n");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+            4096, 4096
+        };
+        setrlimit(RLIMIT_FSIZE, &limit);
+        errno = 0;
+        const bool ok = ReplaceFileContent(path, std::string(100000, 'x'));
+        _exit(!ok && errno == EFBIG ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(path), "old\n");
+    // folder.csv, fifo.csv, big.csv and (when not root) locked: no temporary file left.
+    EXPECT_EQ(FilesIn(dir.path()), geteuid() != 0 ? 4 : 3);
 }
