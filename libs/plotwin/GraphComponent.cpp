@@ -8,7 +8,8 @@
 
 #include "channel_prefs.h"
 #include "csv_export.h"
-#include "placement_ini.h"
+#include "platform/profile_file.h"
+#include "settings/iniacs.h"
 
 namespace plotwin {
 namespace {
@@ -199,18 +200,21 @@ void GraphComponent::Terminate() {
 }
 
 void GraphComponent::RestorePlacement() {
-    int left = 0, top = 0, width = 0, height = 0;
-    const std::string& f = iniPath_;
+    if (iniPath_.empty()) return;
+    // -1 is the reading convention's "missing".
     const char* s = kPlacementSection;
-    if (!ReadIniInt(f, s, "Left", &left) || !ReadIniInt(f, s, "Top", &top) ||
-        !ReadIniInt(f, s, "Width", &width) || !ReadIniInt(f, s, "Height", &height))
-        return;
+    const int left = GetPrivateProfileInt(s, "Left", -1, iniPath_);
+    const int top = GetPrivateProfileInt(s, "Top", -1, iniPath_);
+    const int width = GetPrivateProfileInt(s, "Width", -1, iniPath_);
+    const int height = GetPrivateProfileInt(s, "Height", -1, iniPath_);
+    // Without a usable size nothing is restored: a missing or tiny size is taken as damaged.
     if (width < kMinWidth || height < kMinHeight || width > kMaxExtent || height > kMaxExtent ||
-        std::abs(left) > kMaxExtent || std::abs(top) > kMaxExtent)
+        left < -kMaxExtent || left > kMaxExtent || top < -kMaxExtent || top > kMaxExtent)
         return;
     const QRect rect(left, top, width, height);
-    // A window last seen on a screen that is gone now comes up where it can be reached.
-    if (!OnSomeScreen(rect)) {
+    // Without a position, or last seen on a screen that is gone now, the window keeps only its
+    // size and comes up where it can be reached.
+    if (left == -1 || top == -1 || !OnSomeScreen(rect)) {
         window_->resize(width, height);
         return;
     }
@@ -222,8 +226,14 @@ void GraphComponent::SavePlacement() {
     // The restored rectangle, also while the window is maximised or minimised.
     const QRect r =
         window_->normalGeometry().isValid() ? window_->normalGeometry() : window_->geometry();
-    WriteIniInts(iniPath_, kPlacementSection,
-                 {{"Left", r.x()}, {"Top", r.y()}, {"Width", r.width()}, {"Height", r.height()}});
+    iniacs ini;
+    ini.iniPath = iniPath_;
+    ini.buffered = 1;
+    ini.WriteInt("Left", kPlacementSection, r.x());
+    ini.WriteInt("Top", kPlacementSection, r.y());
+    ini.WriteInt("Width", kPlacementSection, r.width());
+    ini.WriteInt("Height", kPlacementSection, r.height());
+    // The destructor of ini rewrites the file once.
 }
 
 }  // namespace plotwin

@@ -1,11 +1,13 @@
 #include "csv_export.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
-#include "atomic_file.h"
+#include "platform/profile_file.h"
 
 namespace plotwin {
 namespace {
@@ -64,7 +66,10 @@ std::string SamplesCsv(const std::vector<SampleRing>& rings, const std::vector<s
 
 bool WriteSamplesCsv(const std::string& path, const std::vector<SampleRing>& rings,
                      const std::vector<std::string>& names, int intervalMs, std::string* error) {
-    return ReplaceFileContents(path, SamplesCsv(rings, names, intervalMs), error);
+    if (ReplaceFileContent(path, SamplesCsv(rings, names, intervalMs))) return true;
+    // The system's reason for the step that failed (the caller names the file).
+    if (error) *error = std::strerror(errno);
+    return false;
 }
 
 }  // namespace plotwin

@@ -18,7 +18,8 @@ std::string SamplesCsv(const std::vector<SampleRing>& rings, const std::vector<s
                        int intervalMs);
 
 // Writes SamplesCsv(...) to path through a temporary file and a rename: the target is either
-// the complete new file or untouched. False with a reason in *error on failure.
+// the complete new file or untouched. False on failure, with the system's reason (for example
+// "No such file or directory") in *error when error is not null.
 bool WriteSamplesCsv(const std::string& path, const std::vector<SampleRing>& rings,
                      const std::vector<std::string>& names, int intervalMs, std::string* error);
 

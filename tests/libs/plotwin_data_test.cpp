@@ -13,7 +13,6 @@
 #include <random>
 
 #include "SampleRing.h"
-#include "atomic_file.h"
 #include "channel_prefs.h"
 #include "csv_export.h"
 #include "envelope_cache.h"
@@ -261,17 +260,17 @@ TEST(SamplesCsv, WritesTheWholeFileOrNothing) {
     EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"out.csv"});
 
-    // A folder that does not exist: a clear reason, and nothing is made.
+    // A folder that does not exist: the system's reason, and nothing is made.
     const std::string missing = dir.path() + "missing/out.csv";
     error.clear();
     EXPECT_FALSE(plotwin::WriteSamplesCsv(missing, rings, Names(8), 500, &error));
-    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
-    EXPECT_NE(error.find(dir.path() + "missing/"), std::string::npos) << error;
+    EXPECT_EQ(error, "No such file or directory");
     EXPECT_FALSE(PathExists(dir.path() + "missing"));
 
     // A folder in the file's place is not replaced.
     ASSERT_EQ(mkdir((dir.path() + "folder.csv").c_str(), 0700), 0);
     EXPECT_FALSE(plotwin::WriteSamplesCsv(dir.path() + "folder.csv", rings, Names(8), 500, &error));
+    EXPECT_EQ(error, "Is a directory");
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "folder.csv"));
     EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"folder.csv", "out.csv"}));
 }
@@ -296,7 +295,7 @@ TEST(SamplesCsv, AWriteThatFailsHalfwayLeavesTheOldFile) {
         setrlimit(RLIMIT_FSIZE, &limit);
         std::string error;
         const bool ok = plotwin::WriteSamplesCsv(path, rings, Names(8), 500, &error);
-        _exit(!ok && error.find("File too large") != std::string::npos ? 0 : 1);
+        _exit(!ok && error == "File too large" ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -306,20 +305,6 @@ TEST(SamplesCsv, AWriteThatFailsHalfwayLeavesTheOldFile) {
     EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"old.csv"});
 }
 
-TEST(AtomicFile, KeepsTheModeOfTheFileItReplaces) {
-    TempDir dir;
-    const std::string path = dir.path() + "kept.ini";
-    WriteFile(path, "old\n");
-    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    std::string error;
-    ASSERT_TRUE(plotwin::ReplaceFileContents(path, "new\n", &error)) << error;
-    struct stat st {};
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(ReadFile(path), "new\n");
-    EXPECT_FALSE(plotwin::ReplaceFileContents("", "x", &error));
-}
-
 TEST(ChannelPrefs, HiddenChannelsRoundTripBesideThePlacement) {
     TempDir dir;
     const std::string ini = dir.path() + "vantrelADg5.ini";
@@ -327,19 +312,51 @@ TEST(ChannelPrefs, HiddenChannelsRoundTripBesideThePlacement) {
     EXPECT_EQ(plotwin::ReadShownChannels(ini, 8), std::vector<bool>(8, true));
     EXPECT_FALSE(PathExists(ini));
 
+    // The seed's lines stay; the keys join in one rewrite, with the ini files' CR LF.
     WriteFile(ini, "; seed\n[Window]\nLeft=10\n");
     std::vector<bool> shown(8, true);
     shown[1] = shown[6] = false;
     ASSERT_TRUE(plotwin::WriteShownChannels(ini, shown));
     EXPECT_EQ(ReadFile(ini),
-              "; seed\n[Window]\nLeft=10\n[Channels]\nShown1=1\nShown2=0\nShown3=1\nShown4=1\n"
-              "Shown5=1\nShown6=1\nShown7=0\nShown8=1\n");
+              "; seed\r\n[Window]\r\nLeft=10\r\n[Channels]\r\nShown1=1\r\nShown2=0\r\n"
+              "Shown3=1\r\nShown4=1\r\nShown5=1\r\nShown6=1\r\nShown7=0\r\nShown8=1\r\n");
     EXPECT_EQ(plotwin::ReadShownChannels(ini, 8), shown);
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"vantrelADg5.ini"});
 
-    // Hand-edited values: only 0 hides, anything unreadable shows; missing keys show.
-    WriteFile(ini, "[Channels]\nShown1=0\nShown2=x\nShown3=\nShown4=2\n");
-    EXPECT_EQ(plotwin::ReadShownChannels(ini, 5),
-              (std::vector<bool>{false, true, true, true, true}));
+    // Hand-edited values read by the profile rules: what reads 0 hides ("x" has no digits and
+    // "0abc" reads 0), an empty value or a missing key shows, "12abc" reads 12 and shows.
+    WriteFile(ini,
+              "[channels]\nShown1=0\nShown2=x\nShown3=\nShown4=2\n shown5 = 0abc\n"
+              "Shown6=12abc\n");
+    EXPECT_EQ(plotwin::ReadShownChannels(ini, 7),
+              (std::vector<bool>{false, false, true, true, false, true, true}));
+}
+
+TEST(ChannelPrefs, AFailedWriteIsReportedAndLosesNothing) {
+    TempDir dir;
+    const std::vector<bool> shown{true, false};
     EXPECT_FALSE(plotwin::WriteShownChannels("", shown));
     EXPECT_FALSE(plotwin::WriteShownChannels(dir.path() + "missing/g.ini", shown));
+    EXPECT_FALSE(PathExists(dir.path() + "missing"));
+
+    // The rewrite failing (the disk full, made real with a file-size limit in a child
+    // process): reported, the old file stays whole and no temporary file remains.
+    const std::string ini = dir.path() + "g.ini";
+    WriteFile(ini, "[Channels]\nShown1=0\n");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+            8, 8
+        };
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(plotwin::WriteShownChannels(ini, shown) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(ini), "[Channels]\nShown1=0\n");
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"g.ini"});
 }

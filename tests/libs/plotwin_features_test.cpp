@@ -156,13 +156,13 @@ TEST_F(PlotwinFeatures, HiddenChannelsAreKeptInTheSettingsFileAndComeBackAfterAR
     EXPECT_TRUE(w->ChannelDrawn(0));
     EXPECT_LT(w->voltsAxis()->max(), 100.0);
     EXPECT_EQ(ReadFile(ini()),
-              "; seed\n[Window]\n[Channels]\nShown1=1\nShown2=0\nShown3=1\nShown4=1\nShown5=1\n"
-              "Shown6=1\nShown7=1\nShown8=1\n");
+              "; seed\r\n[Window]\r\n[Channels]\r\nShown1=1\r\nShown2=0\r\nShown3=1\r\n"
+              "Shown4=1\r\nShown5=1\r\nShown6=1\r\nShown7=1\r\nShown8=1\r\n");
 
     // The panel ends and starts again; start-up shows every channel (flag 1), but the
     // user's choice stands. The placement went into the same file.
     GraphTerminate();
-    EXPECT_NE(ReadFile(ini()).find("[Window]\nLeft="), std::string::npos);
+    EXPECT_NE(ReadFile(ini()).find("[Window]\r\nLeft="), std::string::npos);
     Prepare(5, ini());
     for (int ch = 1; ch <= 8; ++ch) Put(ch, ch == 2 ? 100.0 : ch * 0.5);
     w = OpenWindow();
@@ -185,7 +185,7 @@ TEST_F(PlotwinFeatures, HiddenChannelsAreKeptInTheSettingsFileAndComeBackAfterAR
     EXPECT_TRUE(w->channelBox(1)->isEnabled());
     EXPECT_FALSE(w->channelBox(1)->isChecked());
     EXPECT_FALSE(w->ChannelDrawn(1));
-    EXPECT_NE(ReadFile(ini()).find("Shown4=1\n"), std::string::npos);
+    EXPECT_NE(ReadFile(ini()).find("Shown4=1\r\n"), std::string::npos);
     GraphSetParameter(4, 5, "CH4", 500, 1);
     EXPECT_TRUE(w->ChannelDrawn(3));
 
@@ -193,7 +193,7 @@ TEST_F(PlotwinFeatures, HiddenChannelsAreKeptInTheSettingsFileAndComeBackAfterAR
     ClickBox(w, 1);
     EXPECT_TRUE(w->ChannelDrawn(1));
     EXPECT_GE(w->voltsAxis()->max(), 100.0);
-    EXPECT_NE(ReadFile(ini()).find("Shown2=1\n"), std::string::npos);
+    EXPECT_NE(ReadFile(ini()).find("Shown2=1\r\n"), std::string::npos);
     GraphTerminate();
     Prepare(5, ini());
     w = OpenWindow();

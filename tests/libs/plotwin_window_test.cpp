@@ -156,14 +156,16 @@ TEST_F(PlotwinWindow, DataClearEmptiesAndTerminateDestroys) {
 }
 
 TEST_F(PlotwinWindow, PlacementIsSavedAndRestored) {
-    // The seed start-up copies: its lines survive the window's writes.
+    // The seed start-up copies: its lines survive the window's writes (one rewrite, with the
+    // ini files' CR LF).
     WriteFile(ini(), "; seed\n[Window]\n");
     Prepare(5, ini());
     GraphOpen();
     ASSERT_NE(Window(), nullptr);
     Window()->setGeometry(QRect(120, 90, 640, 400));
     GraphTerminate();
-    EXPECT_EQ(ReadFile(ini()), "; seed\n[Window]\nLeft=120\nTop=90\nWidth=640\nHeight=400\n");
+    EXPECT_EQ(ReadFile(ini()),
+              "; seed\r\n[Window]\r\nLeft=120\r\nTop=90\r\nWidth=640\r\nHeight=400\r\n");
 
     Prepare(5, ini());
     GraphOpen();
@@ -173,7 +175,8 @@ TEST_F(PlotwinWindow, PlacementIsSavedAndRestored) {
     // Closing the window by hand also remembers where it was.
     Window()->setGeometry(QRect(60, 70, 500, 300));
     Window()->close();
-    EXPECT_NE(ReadFile(ini()).find("Left=60\nTop=70\nWidth=500\nHeight=300\n"), std::string::npos);
+    EXPECT_NE(ReadFile(ini()).find("Left=60\r\nTop=70\r\nWidth=500\r\nHeight=300\r\n"),
+              std::string::npos);
     GraphTerminate();
 
     // A damaged placement is not used; one far off every screen keeps only its size.
@@ -187,6 +190,19 @@ TEST_F(PlotwinWindow, PlacementIsSavedAndRestored) {
     GraphOpen();
     EXPECT_EQ(Window()->size(), QSize(610, 390));
     EXPECT_LT(Window()->x(), 50000);
+    GraphTerminate();
+
+    // A hand-edited file read by the profile rules (names in any case, "12abc" reads 12); a
+    // size without a position keeps only the size.
+    WriteFile(ini(), "[ window ]\nleft=130abc\nTOP = 95\nWidth=620\nHeight=\"410\"\n");
+    Prepare(5, ini());
+    GraphOpen();
+    EXPECT_EQ(Window()->geometry(), QRect(130, 95, 620, 410));
+    GraphTerminate();
+    WriteFile(ini(), "[Window]\nWidth=630\nHeight=420\n");
+    Prepare(5, ini());
+    GraphOpen();
+    EXPECT_EQ(Window()->size(), QSize(630, 420));
 }
 
 TEST_F(PlotwinWindow, WorksWithoutInitialiseAndWritesNoFile) {
