@@ -67,14 +67,14 @@ void IoWorker::Run() {
 }
 
 void IoWorker::SendOutputs() {
-    if (outputRequestTime_.load() != 0) {
-        if (TickCount() - outputRequestTime_.load() > kReplyLimitMs) {
+    if (outputRequestTime_ != 0) {
+        if (TickCount() - outputRequestTime_ > kReplyLimitMs) {
             outputRequestTime_ = 0;
             Fail(kErrorNoEcho);
         }
         return;
     }
-    if (inputRequestTime_.load() != 0) return;
+    if (inputRequestTime_ != 0) return;
     IoBlock& block = settings_.ioBlock;
     int32_t outputs[kIoBits];
     bool changed = false;
@@ -94,7 +94,7 @@ void IoWorker::SendOutputs() {
 }
 
 void IoWorker::SendInterruptMask() {
-    if (outputRequestTime_.load() != 0 || inputRequestTime_.load() != 0) return;
+    if (outputRequestTime_ != 0 || inputRequestTime_ != 0) return;
     IoBlock& block = settings_.ioBlock;
     int32_t mask[kIoBits];
     bool changed = false;
@@ -120,14 +120,14 @@ void IoWorker::SendInterruptMask() {
 }
 
 void IoWorker::PollInputs() {
-    if (inputRequestTime_.load() != 0) {
-        if (TickCount() - inputRequestTime_.load() > kReplyLimitMs) {
+    if (inputRequestTime_ != 0) {
+        if (TickCount() - inputRequestTime_ > kReplyLimitMs) {
             inputRequestTime_ = 0;
             Fail(kErrorNoInputReply);
         }
         return;
     }
-    if (outputRequestTime_.load() != 0 || interruptMode_.load() != 0) return;
+    if (outputRequestTime_ != 0 || interruptMode_ != 0) return;
     inputRequestTime_ = NonZeroTick(TickCount());
     link_.Write("I\n", 2, 1);
 }

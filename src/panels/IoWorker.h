@@ -31,10 +31,9 @@ class IoWorker : public PanelWorkerStep {
     IoWorker(SerialLink& link, AppSettings& settings, PostToWindow post);
     void Step() override;
 
-    // May be read from any thread.
-    bool waitingForEcho() const { return outputRequestTime_.load() != 0; }
-    bool waitingForInput() const { return inputRequestTime_.load() != 0; }
-    bool interruptMode() const { return interruptMode_.load() != 0; }
+    // The worker's own state, for the thread that steps it.
+    bool waitingForInput() const { return inputRequestTime_ != 0; }
+    bool interruptMode() const { return interruptMode_ != 0; }
 
   private:
     void Start();
@@ -50,8 +49,8 @@ class IoWorker : public PanelWorkerStep {
     PostToWindow post_;
 
     uint32_t startTime_;
-    RelaxedAtomic<uint32_t> inputRequestTime_{0};   // tick of the waiting "I"; 0 none
-    RelaxedAtomic<uint32_t> outputRequestTime_{0};  // tick of the waiting "Ohh"; 0 none
-    RelaxedAtomic<int32_t> interruptMode_{0};       // 1 while the box reports by itself
+    uint32_t inputRequestTime_ = 0;   // tick of the waiting "I"; 0 none
+    uint32_t outputRequestTime_ = 0;  // tick of the waiting "Ohh"; 0 none
+    int32_t interruptMode_ = 0;       // 1 while the box reports by itself
     ReplyLine reply_;
 };
