@@ -14,12 +14,12 @@
 #include <cstdio>
 #include <string>
 
-#include "messages/MesTable.h"
-#include "platform/fonts.h"
+#include "platform/module_path.h"
 #include "plotwin.h"
 #include "proc_support.h"
 #include "startup/CVantrelApp.h"
 #include "startup/RoleDialogs.h"
+#include "startup/application_setup.h"
 #include "statlink.h"
 
 using namespace bench;
@@ -78,8 +78,7 @@ void FillAndMeasure(const Simulator& sim) {
 int main(int argc, char** argv) {
     RunEnv env;  // before the application, so Qt and the panel see the run's folders
     QApplication app(argc, argv);
-    RegisterFontSubstitutions();
-    MesTable();
+    SetUpApplication(ModulePath());
     Simulator sim(env, {"ad,speed=19200,com=3,volts=1/2/3/4/5/6/7/8"});
     if (!sim.ready()) {
         std::fprintf(stderr, "ad_memory_bench: the simulator did not start\n");

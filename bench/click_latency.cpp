@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "messages/MesTable.h"
-#include "platform/fonts.h"
+#include "platform/module_path.h"
 #include "proc_support.h"
 #include "startup/CVantrelApp.h"
 #include "startup/RoleDialogs.h"
+#include "startup/application_setup.h"
 #include "statlink.h"
 
 using namespace bench;
@@ -201,8 +201,7 @@ int main(int argc, char** argv) {
     }
     RunEnv env;  // before the application, so Qt and the panel see the run's folders
     QApplication app(argc, argv);
-    RegisterFontSubstitutions();
-    MesTable();
+    SetUpApplication(ModulePath());
     Simulator sim(env, {kind.box});
     if (!sim.ready()) {
         std::fprintf(stderr, "click_latency_bench: the simulator did not start\n");

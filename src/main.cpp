@@ -3,12 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "messages/MesTable.h"
-#include "platform/app_icon.h"
-#include "platform/fonts.h"
 #include "platform/module_path.h"
 #include "startup/CVantrelApp.h"
-#include "startup/settings_paths.h"
+#include "startup/application_setup.h"
 
 int main(int argc, char** argv) {
     // The raw arguments, before Qt takes out the options it knows.
@@ -17,14 +14,7 @@ int main(int argc, char** argv) {
     if (modulePath.empty() && argc > 0) modulePath = argv[0];
 
     QApplication app(argc, argv);
-    std::string folder;
-    std::string baseName;
-    SplitModulePath(modulePath, &folder, &baseName);
-    // The base name is the caption of every message box.
-    QApplication::setApplicationName(QString::fromStdString(baseName));
-    RegisterFontSubstitutions();
-    QApplication::setWindowIcon(AppIcon());
-    MesTable();  // the catalog is complete before any window opens
+    SetUpApplication(modulePath);
 
     CVantrelApp theApp;
     theApp.InitInstance(args, modulePath);

@@ -8,6 +8,7 @@ target_sources(vantrel_core PRIVATE
 target_sources(vantrel_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CVantrelApp.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RoleDialogs.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/application_setup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/clsMesDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/graph_setup.cpp
 )

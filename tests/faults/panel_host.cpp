@@ -14,13 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "messages/MesTable.h"
-#include "platform/app_icon.h"
-#include "platform/fonts.h"
 #include "platform/module_path.h"
 #include "startup/CVantrelApp.h"
 #include "startup/RoleDialogs.h"
-#include "startup/settings_paths.h"
+#include "startup/application_setup.h"
 
 namespace {
 
@@ -49,13 +46,7 @@ int main(int argc, char** argv) {
     std::string modulePath = ModulePath();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    std::string folder;
-    std::string baseName;
-    SplitModulePath(modulePath, &folder, &baseName);
-    QApplication::setApplicationName(QString::fromStdString(baseName));
-    RegisterFontSubstitutions();
-    QApplication::setWindowIcon(AppIcon());
-    MesTable();
+    SetUpApplication(modulePath);
 
     const std::string clicks = qEnvironmentVariable("VANTREL_PANEL_HOST_CLICKS").toStdString();
     CVantrelApp theApp;
