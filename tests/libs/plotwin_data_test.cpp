@@ -18,6 +18,7 @@
 #include "envelope_cache.h"
 #include "min_max_envelope.h"
 #include "sample_view.h"
+#include "support/child_process.h"
 #include "support/test_env.h"
 
 using plotwin::EnvelopeCache;
@@ -285,22 +286,11 @@ TEST(SamplesCsv, AWriteThatFailsHalfwayLeavesTheOldFile) {
     for (int i = 0; i < 20001; ++i) {
         for (SampleRing& r : rings) r.Append(i * 0.001);
     }
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            4096, 4096
-        };
-        setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(RunWithFileSizeLimit(4096, [&] {
         std::string error;
         const bool ok = plotwin::WriteSamplesCsv(path, rings, Names(8), 500, &error);
-        _exit(!ok && error == "File too large" ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return !ok && error == "File too large";
+    }));
     EXPECT_EQ(ReadFile(path), "Time [s],CH1\n0,1\n");
     EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"old.csv"});
 }
@@ -343,20 +333,7 @@ TEST(ChannelPrefs, AFailedWriteIsReportedAndLosesNothing) {
     // process): reported, the old file stays whole and no temporary file remains.
     const std::string ini = dir.path() + "g.ini";
     WriteFile(ini, "[Channels]\nShown1=0\n");
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            8, 8
-        };
-        setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(plotwin::WriteShownChannels(ini, shown) ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(RunWithFileSizeLimit(8, [&] { return !plotwin::WriteShownChannels(ini, shown); }));
     EXPECT_EQ(ReadFile(ini), "[Channels]\nShown1=0\n");
     EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"g.ini"});
 }

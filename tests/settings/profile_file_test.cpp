@@ -12,6 +12,7 @@
 #include <climits>
 #include <filesystem>
 
+#include "support/child_process.h"
 #include "support/test_env.h"
 
 namespace {
@@ -238,22 +239,11 @@ TEST(FileReplacement, AFailureLeavesTheFailingStepsErrorInErrno) {
     // child process: EFBIG, the old file whole and no part of the new one left.
     const std::string path = dir.path() + "big.csv";
     WriteFile(path, "old\n");
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            4096, 4096
-        };
-        setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(RunWithFileSizeLimit(4096, [&] {
         errno = 0;
         const bool ok = ReplaceFileContent(path, std::string(100000, 'x'));
-        _exit(!ok && errno == EFBIG ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return !ok && errno == EFBIG;
+    }));
     EXPECT_EQ(ReadFile(path), "old\n");
     // folder.csv, fifo.csv, big.csv and (when not root) locked: no temporary file left.
     EXPECT_EQ(FilesIn(dir.path()), geteuid() != 0 ? 4 : 3);

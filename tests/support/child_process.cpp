@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/test_env.h"
 
@@ -45,6 +47,20 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
     std::vector<std::string> argv{exe};
     argv.insert(argv.end(), args.begin(), args.end());
     return SpawnProgram(exe, argv, outFile);
+}
+
+bool RunWithFileSizeLimit(size_t bytes, const std::function<bool()>& body) {
+    const pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, bytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 int WaitForExitCode(pid_t pid, int timeoutMs) {
