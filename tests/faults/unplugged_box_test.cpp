@@ -23,7 +23,13 @@ class UnpluggedBoxTest : public IsolatedTest {
         WriteFile(ClicksFile(), old + "click " + std::to_string(id) + "\n");
     }
 
-    // The panel must still end on the launcher's request, and say so.
+    // The worker's error code arrives; the panel must still end on the launcher's request, and
+    // say so.
+    void ExpectErrorThenEndOnRequest(pid_t pid, int channel, int code) {
+        EXPECT_TRUE(WaitFor([&] { return slk_GetChildErr(channel) == code; }, 30000))
+            << "child error " << slk_GetChildErr(channel);
+        ExpectEndsOnRequest(pid, channel);
+    }
     void ExpectEndsOnRequest(pid_t pid, int channel) {
         EXPECT_FALSE(Ended(pid)) << "the panel died with its box";
         slk_SetMainSta(channel, 1);
@@ -32,6 +38,19 @@ class UnpluggedBoxTest : public IsolatedTest {
     }
 
     std::string PanelOut() const { return env.root() + "panel.out"; }
+
+    // Runs a D/A panel on COM4, channel 1, through the panel host, and sets its output once
+    // ("+10V出力" in the -10..10 V range: PFFFF), so that its next command meets the lost box.
+    pid_t StartDaPanelWithAnOutput(const BoxSim& sim) {
+        slk_SetMainSta(1, 0);
+        setenv("VANTREL_PANEL_HOST_CLICKS", ClicksFile().c_str(), 1);
+        const pid_t pid = StartProgram("vantrel-panel-host", {"/4", "/QVX-DA", "/1"}, PanelOut());
+        if (pid <= 0 || !sim.WaitForLog("rx \"U0\"", 60000)) return -1;
+        Click(1004);
+        if (!sim.WaitForLog("tx \"PFFFF\"", 60000)) return -1;
+        SleepForMs(100);  // the echo taken
+        return pid;
+    }
 
     // Runs an A/D panel on COM3, channel 0, until it polls; then its box goes, by the control
     // line "unplug" or by the box's own failure mode.
@@ -49,9 +68,7 @@ class UnpluggedBoxTest : public IsolatedTest {
         }
         ASSERT_TRUE(sim.WaitForLog("unplugged", 60000)) << sim.Log();
         // "QVX-A/D 入力確認に失敗": no reply to a read command.
-        EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(0) == 15; }, 30000))
-            << "child error " << slk_GetChildErr(0);
-        ExpectEndsOnRequest(pid, 0);
+        ExpectErrorThenEndOnRequest(pid, 0, 15);
     }
 };
 
@@ -69,43 +86,26 @@ TEST_F(UnpluggedBoxTest, AdPanelBoxClosesOnARequestMidCycle) {
 TEST_F(UnpluggedBoxTest, DaPanelUnpluggedBetweenTwoOutputs) {
     BoxSim sim({"--box", "da,speed=9600,com=4"});
     ASSERT_TRUE(sim.ready());
-    slk_SetMainSta(1, 0);
-    setenv("VANTREL_PANEL_HOST_CLICKS", ClicksFile().c_str(), 1);
-    const pid_t pid = StartProgram("vantrel-panel-host", {"/4", "/QVX-DA", "/1"}, PanelOut());
-    ASSERT_GT(pid, 0);
-    ASSERT_TRUE(sim.WaitForLog("rx \"U0\"", 60000)) << sim.Log();
-
-    Click(1004);  // "+10V出力" in the -10..10 V range: P followed by FFFF
-    ASSERT_TRUE(sim.WaitForLog("tx \"PFFFF\"", 60000)) << sim.Log();
-    SleepForMs(100);  // the echo taken
+    const pid_t pid = StartDaPanelWithAnOutput(sim);
+    ASSERT_GT(pid, 0) << sim.Log();
     EXPECT_EQ(slk_GetChildErr(1), 0);
 
     ASSERT_TRUE(sim.Control("unplug"));
     ASSERT_TRUE(sim.WaitForLog("unplugged", 60000));
     Click(1002);  // "-10V出力": a command that no box will echo
     // "QVX-D/A 出力指示失敗": no echo within 500 ms.
-    EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(1) == 12; }, 30000))
-        << "child error " << slk_GetChildErr(1);
-    ExpectEndsOnRequest(pid, 1);
+    ExpectErrorThenEndOnRequest(pid, 1, 12);
 }
 
 TEST_F(UnpluggedBoxTest, DaPanelBoxClosesOnItsCommand) {
     // Three identification commands and one output answered; the next output closes the box.
     BoxSim sim({"--box", "da,speed=9600,com=4,fail=close-after:4"});
     ASSERT_TRUE(sim.ready());
-    slk_SetMainSta(1, 0);
-    setenv("VANTREL_PANEL_HOST_CLICKS", ClicksFile().c_str(), 1);
-    const pid_t pid = StartProgram("vantrel-panel-host", {"/4", "/QVX-DA", "/1"}, PanelOut());
-    ASSERT_GT(pid, 0);
-    ASSERT_TRUE(sim.WaitForLog("rx \"U0\"", 60000)) << sim.Log();
-    Click(1004);
-    ASSERT_TRUE(sim.WaitForLog("tx \"PFFFF\"", 60000)) << sim.Log();
-    SleepForMs(100);
+    const pid_t pid = StartDaPanelWithAnOutput(sim);
+    ASSERT_GT(pid, 0) << sim.Log();
     Click(1003);  // "0V出力"
     ASSERT_TRUE(sim.WaitForLog("unplugged", 60000)) << sim.Log();
-    EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(1) == 12; }, 30000))
-        << "child error " << slk_GetChildErr(1);
-    ExpectEndsOnRequest(pid, 1);
+    ExpectErrorThenEndOnRequest(pid, 1, 12);
 }
 
 TEST_F(UnpluggedBoxTest, IoPanelUnpluggedWhilePolling) {
@@ -120,9 +120,7 @@ TEST_F(UnpluggedBoxTest, IoPanelUnpluggedWhilePolling) {
     ASSERT_TRUE(sim.Control("unplug"));
     ASSERT_TRUE(sim.WaitForLog("unplugged", 60000));
     // "QVX-I/O IO入力確認失敗": no reply to the input poll.
-    EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(2) == 7; }, 30000))
-        << "child error " << slk_GetChildErr(2);
-    ExpectEndsOnRequest(pid, 2);
+    ExpectErrorThenEndOnRequest(pid, 2, 7);
 }
 
 TEST_F(UnpluggedBoxTest, IoPanelBoxClosesOnAPoll) {
@@ -133,7 +131,5 @@ TEST_F(UnpluggedBoxTest, IoPanelBoxClosesOnAPoll) {
     const pid_t pid = StartProgram("vantrel", {"/5", "/QVX-IO", "/2"}, PanelOut());
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(sim.WaitForLog("unplugged", 60000)) << sim.Log();
-    EXPECT_TRUE(WaitFor([] { return slk_GetChildErr(2) == 7; }, 30000))
-        << "child error " << slk_GetChildErr(2);
-    ExpectEndsOnRequest(pid, 2);
+    ExpectErrorThenEndOnRequest(pid, 2, 7);
 }
