@@ -87,20 +87,10 @@ TEST_F(LauncherFaultTest, SigtermToTheLauncherEndsItsFourPanels) {
     for (int ch = 0; ch < 4; ++ch) EXPECT_EQ(slk_GetChildErr(ch), 0) << "channel " << ch;
 
     ASSERT_EQ(kill(launcher, SIGTERM), 0);
-    std::map<pid_t, int> exitCodes;
-    const bool allEnded = WaitFor(
-        [&] {
-            int status = 0;
-            pid_t pid;
-            while ((pid = waitpid(-1, &status, WNOHANG)) > 0) {
-                exitCodes[pid] = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            for (pid_t p : panels) {
-                if (!Ended(p)) return false;
-            }
-            return Ended(launcher);
-        },
-        60000);
+    std::vector<pid_t> everyone = panels;
+    everyone.push_back(launcher);
+    bool allEnded = false;
+    std::map<pid_t, int> exitCodes = ReapUntilEnded(everyone, 60000, &allEnded);
     EXPECT_TRUE(allEnded);
     EXPECT_EQ(exitCodes.count(launcher), 1u);
     if (exitCodes.count(launcher)) {

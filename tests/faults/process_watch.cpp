@@ -36,6 +36,23 @@ bool Ended(pid_t pid) {
     return state == 0 || state == 'Z' || state == 'X';
 }
 
+std::map<pid_t, int> ReapUntilEnded(const std::vector<pid_t>& pids, int timeoutMs, bool* allEnded) {
+    std::map<pid_t, int> exitCodes;
+    *allEnded = WaitFor(
+        [&] {
+            int status = 0;
+            pid_t pid;
+            while ((pid = waitpid(-1, &status, WNOHANG)) > 0) {
+                exitCodes[pid] = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            return std::all_of(pids.begin(), pids.end(), [&](pid_t p) {
+                return exitCodes.count(p) > 0 || ProcessState(p) == 0;
+            });
+        },
+        timeoutMs);
+    return exitCodes;
+}
+
 std::vector<pid_t> ChildrenOf(pid_t ppid) {
     std::vector<pid_t> children;
     DIR* dir = opendir("/proc");

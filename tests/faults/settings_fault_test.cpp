@@ -88,19 +88,12 @@ class SettingsFaultTest : public IsolatedTest {
         const std::map<std::string, std::string> before = Snapshot(Folder());
 
         EXPECT_EQ(kill(launcher, SIGTERM), 0);
-        int launcherExit = -1, panelExit = -1;
-        EXPECT_TRUE(WaitFor(
-            [&] {
-                int status = 0;
-                pid_t pid;
-                while ((pid = waitpid(-1, &status, WNOHANG)) > 0) {
-                    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-                    if (pid == launcher) launcherExit = code;
-                    if (pid == panels[0]) panelExit = code;
-                }
-                return Ended(launcher) && Ended(panels[0]);
-            },
-            60000));
+        bool allEnded = false;
+        const std::map<pid_t, int> exitCodes =
+            ReapUntilEnded({launcher, panels[0]}, 60000, &allEnded);
+        EXPECT_TRUE(allEnded);
+        const int launcherExit = exitCodes.count(launcher) ? exitCodes.at(launcher) : -1;
+        const int panelExit = exitCodes.count(panels[0]) ? exitCodes.at(panels[0]) : -1;
         EXPECT_EQ(launcherExit, 0);
         // Reaped here unless the launcher reaped it before it ended.
         if (panelExit != -1) {
