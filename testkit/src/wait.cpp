@@ -1,0 +1,17 @@
+#include "testkit/wait.h"
+
+#include <chrono>
+#include <thread>
+
+namespace testkit {
+
+int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void SleepForMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace testkit
