@@ -1,6 +1,7 @@
-# qvx-boxsim as a child process for tests; other folders' tests link it by name.
-add_library(vantrel_test_boxsim STATIC ${CMAKE_CURRENT_LIST_DIR}/box_sim_helper.cpp)
-target_link_libraries(vantrel_test_boxsim PUBLIC vantrel_test_support)
+# qvx-boxsim as a child process for tests (testkit's BoxSim); other folders' tests link it by
+# name, so that the simulator is built before them.
+add_library(vantrel_test_boxsim INTERFACE)
+target_link_libraries(vantrel_test_boxsim INTERFACE vantrel_test_support)
 add_dependencies(vantrel_test_boxsim qvx-boxsim)
 
 vantrel_add_test(box_commands_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/box_commands_test.cpp)

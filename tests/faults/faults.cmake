@@ -4,7 +4,6 @@ add_executable(vantrel-panel-host ${CMAKE_CURRENT_LIST_DIR}/panel_host.cpp)
 target_link_libraries(vantrel-panel-host PRIVATE vantrel_ui)
 
 vantrel_add_test(fault_process_test SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/process_watch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/unplugged_box_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/launcher_fault_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_fault_test.cpp

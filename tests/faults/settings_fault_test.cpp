@@ -21,8 +21,13 @@
 #include <vector>
 
 #include "device/box_sim_helper.h"
-#include "process_watch.h"
 #include "statlink.h"
+#include "support/child_process.h"
+#include "testkit/proc_info.h"
+
+using testkit::ChildrenOf;
+using testkit::FolderEntries;
+using testkit::ReapUntilEnded;
 
 namespace {
 
