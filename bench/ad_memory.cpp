@@ -10,9 +10,11 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "platform/module_path.h"
 #include "plotwin.h"
@@ -31,20 +33,20 @@ constexpr int kHistory = 20001;
 int g_result = 0;
 
 void PumpMs(int ms) {
-    const int64_t end = MonoMs() + ms;
-    while (MonoMs() < end) {
+    const int64_t end = NowMs() + ms;
+    while (NowMs() < end) {
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 
 void FillAndMeasure(const Simulator& sim) {
-    if (!WaitUntil(
+    if (!WaitFor(
             [&] {
                 QCoreApplication::processEvents();
-                return sim.Count("rx \"B7\"") >= 2;
+                return sim.CountInLog("rx \"B7\"") >= 2;
             },
-            60000)) {
+            60000, kPollMs)) {
         std::printf(
             "FIGURE\tmem-ad-full\tA/D panel with a full strip-chart history\t<= 60 MB "
             "VmHWM\tthe panel did not poll\t-\tMISSED\n");

@@ -14,12 +14,14 @@
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/module_path.h"
@@ -81,7 +83,7 @@ size_t LogSize(const std::string& path) {
 std::string WaitForLine(const std::string& path, size_t from, const std::string& text,
                         int timeoutMs, size_t* end = nullptr) {
     std::string found;
-    WaitUntil(
+    WaitFor(
         [&] {
             QCoreApplication::processEvents();
             const std::string log = LogFrom(path, from);
@@ -95,13 +97,13 @@ std::string WaitForLine(const std::string& path, size_t from, const std::string&
             if (end) *end = from + nl + 1;
             return true;
         },
-        timeoutMs);
+        timeoutMs, kPollMs);
     return found;
 }
 
 void PumpMs(int ms) {
-    const int64_t end = MonoMs() + ms;
-    while (MonoMs() < end) {
+    const int64_t end = NowMs() + ms;
+    while (NowMs() < end) {
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }

@@ -3,7 +3,7 @@
 # rate and the end of four panels after SIGTERM to their launcher.
 add_library(vantrel_bench_proc STATIC ${CMAKE_CURRENT_LIST_DIR}/proc_support.cpp)
 target_include_directories(vantrel_bench_proc PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(vantrel_bench_proc PUBLIC Threads::Threads)
+target_link_libraries(vantrel_bench_proc PUBLIC vantrel_testkit)
 
 add_executable(process_figures ${CMAKE_CURRENT_LIST_DIR}/process_figures.cpp)
 target_link_libraries(process_figures PRIVATE vantrel_bench_proc statlink)

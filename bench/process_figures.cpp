@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "proc_support.h"
@@ -101,7 +103,7 @@ CpuRun MeasureCpuRound(const RunEnv& env, pid_t pid) {
     CpuRun run;
     const std::string bareOut = env.root() + "bare.out";
     std::remove(bareOut.c_str());
-    const pid_t bare = Spawn(BinDir() + "process_figures", {"--bare-loop"}, bareOut);
+    const pid_t bare = StartProgram("process_figures", {"--bare-loop"}, bareOut);
     if (g_pinCpu >= 0) {
         // Both on one CPU, so that both meet the same load from the rest of the machine.
         PinToCpu(pid, g_pinCpu);
@@ -132,7 +134,7 @@ CpuRun MeasureCpuRound(const RunEnv& env, pid_t pid) {
     run.bareSchedMs = b1.schedMs - b0.schedMs;
     long passes = 0;
     double bareWall = 0;
-    if (std::sscanf(ReadText(bareOut).c_str(), "passes %ld wall_ms %lf", &passes, &bareWall) == 2 &&
+    if (std::sscanf(ReadFile(bareOut).c_str(), "passes %ld wall_ms %lf", &passes, &bareWall) == 2 &&
         bareWall > 0) {
         run.barePassesPerS = static_cast<double>(passes) * 1000.0 / bareWall;
     }
@@ -193,7 +195,7 @@ void MemoryFigure(const std::string& id, const std::string& what, pid_t pid) {
 void EndPanel(const std::string& id, const std::string& name, pid_t pid, int channel) {
     const double t0 = MonoMsExact();
     slk_SetMainSta(channel, 1);
-    const int code = WaitExit(pid, 30000);
+    const int code = ExitCodeWithin(pid, 30000, kPollMs);
     const double ms = MonoMsExact() - t0;
     if (code < 0) StopProcess(pid, 1000);
     const int childStatus = slk_GetChildSta(channel);
@@ -205,25 +207,17 @@ void EndPanel(const std::string& id, const std::string& name, pid_t pid, int cha
 
 pid_t StartVantrel(const RunEnv& env, const std::vector<std::string>& args,
                    const std::string& name) {
-    return Spawn(BinDir() + "vantrel", args, env.root() + name + ".out");
-}
-
-bool CatchesSigterm(pid_t pid) {
-    const std::string status = ReadText("/proc/" + std::to_string(pid) + "/status");
-    const size_t at = status.find("SigCgt:");
-    if (at == std::string::npos) return false;
-    const unsigned long long caught = std::strtoull(status.c_str() + at + 7, nullptr, 16);
-    return (caught & (1ull << (SIGTERM - 1))) != 0;
+    return StartProgram("vantrel", args, env.root() + name + ".out");
 }
 
 void CaseLauncher() {
     std::printf("launcher: four rows typed, none running, supervision thread polling\n");
     RunEnv env;
-    WriteText(env.launcherIni(),
+    WriteFile(env.launcherIni(),
               "[Option]\r\nCh1_COM=3\r\nCh1_MODE=3\r\nCh2_COM=4\r\nCh2_MODE=2\r\n"
               "Ch3_COM=5\r\nCh3_MODE=1\r\nCh4_COM=6\r\nCh4_MODE=3\r\n");
     const pid_t pid = StartVantrel(env, {}, "launcher");
-    if (!WaitUntil([&] { return CatchesSigterm(pid); }, 60000)) {
+    if (!WaitFor([&] { return CatchesSigterm(pid); }, 60000, kPollMs)) {
         Figure("cpu-launcher", "launcher CPU", "<= 1.3x bare loop", "did not start", false);
         StopProcess(pid);
         return;
@@ -245,7 +239,7 @@ void CaseAd() {
     }
     const pid_t pid = StartVantrel(env, {"/3", "/QVX-AD", "/0"}, "ad");
     // Polling: two full cycles of the eight inputs.
-    const bool polling = WaitUntil([&] { return sim.Count("rx \"B7\"") >= 2; }, 60000);
+    const bool polling = WaitFor([&] { return sim.CountInLog("rx \"B7\"") >= 2; }, 60000, kPollMs);
     if (!polling) {
         Figure("cpu-ad", "A/D panel CPU", "<= 1.3x bare loop", "the panel did not poll", false);
         StopProcess(pid);
@@ -254,8 +248,8 @@ void CaseAd() {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     int cycles0 = 0, cycles1 = 0;
     const CpuRuns r = MeasureCpu(
-        env, pid, [&] { cycles0 = sim.Count("rx \"B7\""); },
-        [&] { cycles1 = sim.Count("rx \"B7\""); });
+        env, pid, [&] { cycles0 = sim.CountInLog("rx \"B7\""); },
+        [&] { cycles1 = sim.CountInLog("rx \"B7\""); });
     CpuFigure("cpu-ad", "A/D panel process, polling an answering box", 1.3, r);
     Note(Fmt("%.0f cycles of eight inputs in %.1f s", cycles1 - cycles0, r.wallMs / 1000.0));
     MemoryFigure("mem-ad", "A/D panel process memory", pid);
@@ -305,7 +299,7 @@ void CaseIo() {
         StopProcess(pid);
         return;
     }
-    if (!WaitUntil([&] { return sim.Count("rx \"I\"") >= 50; }, 60000)) {
+    if (!WaitFor([&] { return sim.CountInLog("rx \"I\"") >= 50; }, 60000, kPollMs)) {
         Figure("cpu-io", "I/O panel process, polling at full rate", "<= 2.5x bare loop",
                "the panel did not poll", false);
         StopProcess(pid);
@@ -314,7 +308,8 @@ void CaseIo() {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     int polls0 = 0, polls1 = 0;
     const CpuRuns r = MeasureCpu(
-        env, pid, [&] { polls0 = sim.Count("rx \"I\""); }, [&] { polls1 = sim.Count("rx \"I\""); });
+        env, pid, [&] { polls0 = sim.CountInLog("rx \"I\""); },
+        [&] { polls1 = sim.CountInLog("rx \"I\""); });
     CpuFigure("cpu-io", "I/O panel process, polling at full rate", 2.5, r);
     const double pollsPerS = (polls1 - polls0) * 1000.0 / r.wallMs;
     const double wanted = 0.9 * r.barePassesPerS / 2.0;
@@ -351,20 +346,21 @@ void CaseShutdown() {
         Figure("end-launcher", "launcher SIGTERM", "< 1000 ms", "simulator did not start", false);
         return;
     }
-    WriteText(env.launcherIni(), std::string("[Option]\r\nAutoRun=1\r\n") +
+    WriteFile(env.launcherIni(), std::string("[Option]\r\nAutoRun=1\r\n") +
                                      "Ch1_COM=3\r\nCh1_MODE=3\r\nCh2_COM=4\r\nCh2_MODE=2\r\n" +
                                      "Ch3_COM=5\r\nCh3_MODE=" + (io ? "1" : "3") +
                                      "\r\nCh4_COM=6\r\nCh4_MODE=2\r\n");
     for (int ch = 0; ch < 4; ++ch) slk_SetChildSta(ch, 0);
     const pid_t launcher = StartVantrel(env, {}, "launcher4");
-    const bool running = WaitUntil(
+    const bool running = WaitFor(
         [&] {
-            return sim.Count("COM3 ad] rx \"B7\"") >= 1 && sim.Count("COM4 da] rx \"U0\"") >= 1 &&
-                   sim.Count("COM6 da] rx \"U0\"") >= 1 &&
-                   sim.Count(io ? "COM5 io] rx \"I\"" : "COM5 ad] rx \"B7\"") >= 1 &&
+            return sim.CountInLog("COM3 ad] rx \"B7\"") >= 1 &&
+                   sim.CountInLog("COM4 da] rx \"U0\"") >= 1 &&
+                   sim.CountInLog("COM6 da] rx \"U0\"") >= 1 &&
+                   sim.CountInLog(io ? "COM5 io] rx \"I\"" : "COM5 ad] rx \"B7\"") >= 1 &&
                    ChildrenOf(launcher).size() == 4;
         },
-        90000);
+        90000, kPollMs);
     if (!running) {
         Figure("end-launcher", "panels ended by SIGTERM to the launcher", "< 1000 ms each",
                "the four panels did not come up", false);
@@ -378,21 +374,17 @@ void CaseShutdown() {
     double launcherEnd = -1;
     const double t0 = MonoMsExact();
     kill(launcher, SIGTERM);
-    WaitUntil(
+    WaitFor(
         [&] {
             const double now = MonoMsExact() - t0;
             for (pid_t p : panels) {
                 if (endedAt.count(p)) continue;
-                const char state = ProcState(p);
-                if (state == 0 || state == 'Z') endedAt[p] = now;
+                if (Ended(p)) endedAt[p] = now;
             }
-            if (launcherEnd < 0) {
-                const char state = ProcState(launcher);
-                if (state == 0 || state == 'Z') launcherEnd = now;
-            }
+            if (launcherEnd < 0 && Ended(launcher)) launcherEnd = now;
             return endedAt.size() == panels.size() && launcherEnd >= 0;
         },
-        30000);
+        30000, kPollMs);
     // Reap what came to this process (the launcher, and any panel it left behind).
     while (waitpid(-1, nullptr, WNOHANG) > 0) {
     }
