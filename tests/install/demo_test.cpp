@@ -14,75 +14,37 @@
 #include <vector>
 
 #include "support/test_env.h"
+#include "testkit/proc_info.h"
 
 extern char** environ;
 
 namespace {
 
+using testkit::ArgumentsOf;
+using testkit::CatchesSigterm;
+using testkit::ChildrenOf;
+using testkit::Ended;
+using testkit::ExeOf;
+using testkit::ReapWithin;
+using testkit::StopProcess;
+
 const std::string kScript = VANTREL_SOURCE_DIR "/scripts/run";
 
-std::string ExeOf(pid_t pid) {
-    char buf[4096];
-    const ssize_t n =
-        readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), buf, sizeof buf - 1);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : "";
-}
-
-// The pids of the processes whose parent is parent.
-std::vector<pid_t> ChildrenOf(pid_t parent) {
-    std::vector<pid_t> children;
-    const std::string list = ReadFile("/proc/" + std::to_string(parent) + "/task/" +
-                                      std::to_string(parent) + "/children");
-    size_t at = 0;
-    while (at < list.size()) {
-        const size_t end = list.find(' ', at);
-        const std::string word = list.substr(at, end == std::string::npos ? end : end - at);
-        if (!word.empty()) children.push_back(static_cast<pid_t>(std::stoi(word)));
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
-    return children;
-}
-
 // The command line of pid after argv[0], words separated by blanks.
-std::string ArgumentsOf(pid_t pid) {
-    std::string cmdline = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
-    const size_t first = cmdline.find('\0');
-    if (first == std::string::npos) return "";
-    cmdline = cmdline.substr(first + 1);
-    for (char& c : cmdline) {
+std::string Arguments(pid_t pid) {
+    std::string args = ArgumentsOf(pid);
+    for (char& c : args) {
         if (c == '\0') c = ' ';
     }
-    while (!cmdline.empty() && cmdline.back() == ' ') cmdline.pop_back();
-    return cmdline;
-}
-
-// True once the process has a handler of its own for SIGTERM, which the launcher window sets
-// up at the end of its initialisation.
-bool CatchesSigterm(pid_t pid) {
-    const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
-    const size_t at = status.find("SigCgt:");
-    if (at == std::string::npos) return false;
-    return (std::stoull(status.substr(at + 7), nullptr, 16) & (1ull << (SIGTERM - 1))) != 0;
-}
-
-bool Alive(pid_t pid) {
-    // A zombie has ended; only its parent has not looked yet.
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    const size_t paren = stat.rfind(')');
-    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+    while (!args.empty() && args.back() == ' ') args.pop_back();
+    return args;
 }
 
 class DemoScript : public IsolatedTest {
   protected:
     void TearDown() override {
-        if (script_ > 0 && waitpid(script_, &status_, WNOHANG) == 0) {
-            kill(script_, SIGTERM);  // its own clean-up ends what it started
-            if (!WaitFor([&] { return waitpid(script_, &status_, WNOHANG) == script_; }, 60000)) {
-                kill(script_, SIGKILL);
-                waitpid(script_, &status_, 0);
-            }
-        }
+        // SIGTERM: the script's own clean-up ends what it started.
+        if (script_ > 0) StopProcess(script_, 60000);
     }
 
     // Starts scripts/run on this build with extra environment settings ("NAME=value", or
@@ -120,9 +82,7 @@ class DemoScript : public IsolatedTest {
 
     // Waits for the script to end and returns its exit code (-1 on a time-out or a signal).
     int Finish(int timeoutMs = 60000) {
-        if (!WaitFor([&] { return waitpid(script_, &status_, WNOHANG) == script_; }, timeoutMs)) {
-            return -1;
-        }
+        if (ReapWithin(script_, timeoutMs, &status_) != script_) return -1;
         script_ = -1;
         return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
     }
@@ -164,8 +124,8 @@ TEST_F(DemoScript, BringsUpThreePanelsOnSimulatedBoxesAndCtrlCCleansUp) {
             panelPids.clear();
             for (const pid_t p : ChildrenOf(launcher)) {
                 // A child just spawned may not show its own command line yet.
-                const std::string args = ArgumentsOf(p);
-                if (!Alive(p) || args.empty() || args[0] != '/') continue;
+                const std::string args = Arguments(p);
+                if (Ended(p) || args.empty() || args[0] != '/') continue;
                 panels.push_back(args);
                 panelPids.push_back(p);
             }
@@ -199,14 +159,14 @@ TEST_F(DemoScript, BringsUpThreePanelsOnSimulatedBoxesAndCtrlCCleansUp) {
                 return false;
             },
             60000))
-            << ArgumentsOf(p);
+            << Arguments(p);
     }
 
     // Ctrl-C: the launcher closes, its panels end, the boxes go, the folders are removed.
     ASSERT_EQ(kill(script_, SIGINT), 0);
     EXPECT_EQ(Finish(), 130) << ReadFile(output());
-    EXPECT_FALSE(Alive(launcher));
-    for (const pid_t p : panelPids) EXPECT_FALSE(Alive(p));
+    EXPECT_TRUE(Ended(launcher));
+    for (const pid_t p : panelPids) EXPECT_TRUE(Ended(p));
     EXPECT_FALSE(PathExists(demo));
 }
 

@@ -20,10 +20,16 @@
 #include "settings/AppSettings.h"
 #include "support/child_process.h"
 #include "support/test_env.h"
+#include "testkit/proc_info.h"
 
 extern char** environ;
 
 namespace {
+
+using testkit::ArgumentsOf;
+using testkit::CatchesSignals;
+using testkit::ExeOf;
+using testkit::ReapWithin;
 
 // The environment of this test without LD_LIBRARY_PATH, so that only the programs' own search
 // path can lead them to their libraries.
@@ -44,7 +50,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& outFile = "
 
 // Waits for the child pid to end: true with *status set, false after timeoutMs.
 bool WaitExit(pid_t pid, int timeoutMs, int* status) {
-    return WaitFor([&] { return waitpid(pid, status, WNOHANG) == pid; }, timeoutMs);
+    return ReapWithin(pid, timeoutMs, status) == pid;
 }
 
 // Runs argv to its end (at most timeoutMs) and returns its exit code, -1 when it did not end
@@ -64,13 +70,7 @@ int RunToEnd(const std::vector<std::string>& argv, const std::string& outFile, i
 // True once the process has handlers of its own for SIGTERM, SIGINT and SIGHUP, which the
 // launcher window sets up at its initialisation.
 bool CatchesTerminationSignals(pid_t pid) {
-    const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
-    const size_t at = status.find("SigCgt:");
-    if (at == std::string::npos) return false;
-    const unsigned long long caught = std::stoull(status.substr(at + 7), nullptr, 16);
-    const unsigned long long wanted =
-        (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1)) | (1ull << (SIGHUP - 1));
-    return (caught & wanted) == wanted;
+    return CatchesSignals(pid, {SIGTERM, SIGINT, SIGHUP});
 }
 
 // The path the running process pid mapped a file named fileName from ("" when none).
@@ -90,13 +90,6 @@ std::string MappedFrom(pid_t pid, const std::string& fileName) {
     return "";
 }
 
-std::string ExeOf(pid_t pid) {
-    char buf[4096];
-    const ssize_t n =
-        readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), buf, sizeof buf - 1);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : "";
-}
-
 // The processes running exe with the arguments args (the whole command line after argv[0]).
 std::vector<pid_t> ProcessesRunning(const std::string& exe, const std::vector<std::string>& args) {
     std::string tail;
@@ -107,9 +100,7 @@ std::vector<pid_t> ProcessesRunning(const std::string& exe, const std::vector<st
     while (dirent* entry = readdir(proc)) {
         const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
         if (pid <= 0 || ExeOf(pid) != exe) continue;
-        const std::string cmdline = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
-        const size_t first = cmdline.find('\0');
-        if (first != std::string::npos && cmdline.substr(first + 1) == tail) found.push_back(pid);
+        if (ArgumentsOf(pid) == tail) found.push_back(pid);
     }
     closedir(proc);
     return found;

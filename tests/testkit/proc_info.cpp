@@ -1,7 +1,7 @@
 #include "testkit/proc_info.h"
 
 #include <dirent.h>
-#include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <sstream>
@@ -51,12 +51,27 @@ std::vector<pid_t> ZombieChildrenOf(pid_t ppid) {
     return zombies;
 }
 
-bool CatchesSigterm(pid_t pid) {
+bool CatchesSignals(pid_t pid, std::initializer_list<int> signalNumbers) {
     const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
     const size_t at = status.find("SigCgt:");
     if (at == std::string::npos) return false;
     const unsigned long long caught = std::strtoull(status.c_str() + at + 7, nullptr, 16);
-    return (caught & (1ull << (SIGTERM - 1))) != 0;
+    unsigned long long wanted = 0;
+    for (int signal : signalNumbers) wanted |= 1ull << (signal - 1);
+    return (caught & wanted) == wanted;
+}
+
+std::string ExeOf(pid_t pid) {
+    char buf[4096];
+    const ssize_t n =
+        readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : "";
+}
+
+std::string ArgumentsOf(pid_t pid) {
+    const std::string cmdline = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+    const size_t first = cmdline.find('\0');
+    return first == std::string::npos ? "" : cmdline.substr(first + 1);
 }
 
 }  // namespace testkit
