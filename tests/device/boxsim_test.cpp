@@ -164,7 +164,7 @@ TEST_F(BoxSimTest, UnpluggedBoxMidExchange) {
     char b[2];
     EXPECT_EQ(link.ReadByte(b), 1);
     EXPECT_EQ(link.ReadLine(line, &len), 99);
-    EXPECT_LT(NowMs() - t0, 8000);
+    EXPECT_LT(NowMs() - t0, 20000);  // no call blocked for good
     EXPECT_TRUE(sim.WaitForLog("unplugged"));
     EXPECT_TRUE(ListComPorts(env.settingsFolder()).empty());  // the link went with the box
     link.Close();

@@ -129,7 +129,7 @@ TEST_F(IoPanelTest, StartsAllOffShowsInputsAndSendsOutputChanges) {
     // The first command puts every output off (after the identification's own "I"); the box's
     // echo starts the polling.
     ASSERT_TRUE(sim.WaitForLog("rx \"O00\""));
-    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 10000, sim.Log().find("rx \"O00\"")));
+    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 30000, sim.Log().find("rx \"O00\"")));
 
     // Input bit 0 set: IN00 reads "OFF", the others "ON".
     EXPECT_TRUE(WaitForUi([&] { return Lamps(panel) == "OFF ON ON ON ON ON ON ON"; }))
@@ -142,10 +142,10 @@ TEST_F(IoPanelTest, StartsAllOffShowsInputsAndSendsOutputChanges) {
     EXPECT_TRUE(sim.WaitForLog("rx \"O08\""));
     // A second click before the echo is back would be a failure (error 8): the next poll shows
     // that the worker has taken the echo.
-    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 10000, sim.Log().find("rx \"O08\"")));
+    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 30000, sim.Log().find("rx \"O08\"")));
     Click(&panel, clsDlgIO::OutputId(3));
     EXPECT_EQ(Text(panel.OutputButton(3)), "OFF");
-    EXPECT_TRUE(sim.WaitForLog("rx \"O00\"", 10000, sim.Log().find("rx \"O08\"")));
+    EXPECT_TRUE(sim.WaitForLog("rx \"O00\"", 30000, sim.Log().find("rx \"O08\"")));
 
     sim.Control("io-in 0x80");
     EXPECT_TRUE(WaitForUi([&] { return Lamps(panel) == "ON ON ON ON ON ON ON OFF"; }))
@@ -183,7 +183,7 @@ TEST_F(IoPanelTest, InterruptBoxTurnsPollingIntoReports) {
     const size_t mark = sim.Log().size();
     Click(&panel, clsDlgIO::InterruptId(0));
     EXPECT_EQ(settings.ioBlock.ioIntEnable[0], 0);
-    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 10000, mark));
+    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 30000, mark));
     EXPECT_EQ(sim.Log().find("rx \"W", mark), std::string::npos);
     EXPECT_EQ(slk_GetChildErr(0), 0);
 }

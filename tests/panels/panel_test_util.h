@@ -16,7 +16,7 @@
 
 // Waits for cond while the window thread handles its events (posted refreshes among them).
 template <class Cond>
-bool WaitForUi(Cond cond, int timeoutMs = 10000) {
+bool WaitForUi(Cond cond, int timeoutMs = 30000) {
     return WaitFor(
         [&] {
             QCoreApplication::processEvents();

@@ -209,7 +209,7 @@ TEST_F(IsolatedTest, DialogKwMaximisedWindowSavesItsRestoredRectangle) {
                 QCoreApplication::processEvents();
                 return dialog.isMaximized() && dialog.size() != normalSize;
             },
-            10000));
+            30000));
         EXPECT_TRUE(dialog.close());
     }
     EXPECT_EQ(IniWith(60, 70), ReadFile(ini));

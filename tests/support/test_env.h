@@ -29,7 +29,7 @@ using testkit::WriteFile;
 // The folder of the built executables (vantrel, qvx-boxsim, test helpers), ending in "/".
 using testkit::BinDir;
 
-// Polling waits: WaitFor(cond, timeoutMs = 10000) polls cond until it holds or the time is up.
+// Polling waits: WaitFor(cond, timeoutMs = 30000) polls cond until it holds or the time is up.
 using testkit::NowMs;
 using testkit::SleepForMs;
 using testkit::WaitFor;

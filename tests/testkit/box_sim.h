@@ -40,7 +40,7 @@ class BoxSim {
     // The log so far, and waiting for a text to appear in it (after the first `after` bytes).
     std::string logPath() const { return dir_.path() + "sim.log"; }
     std::string Log() const;
-    bool WaitForLog(const std::string& text, int timeoutMs = 10000, size_t after = 0) const;
+    bool WaitForLog(const std::string& text, int timeoutMs = 30000, size_t after = 0) const;
     // Number of times text occurs in the log.
     int CountInLog(const std::string& text) const;
 

@@ -11,7 +11,7 @@ void SleepForMs(int ms);
 
 // Polls cond every pollMs until it is true or timeoutMs passes. Returns cond().
 template <class F>
-bool WaitFor(F cond, int timeoutMs = 10000, int pollMs = 2) {
+bool WaitFor(F cond, int timeoutMs = 30000, int pollMs = 2) {
     const int64_t end = NowMs() + timeoutMs;
     while (!cond()) {
         if (NowMs() > end) return cond();
