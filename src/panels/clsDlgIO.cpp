@@ -47,28 +47,22 @@ const PanelKind& clsDlgIO::Kind() {
 const DialogTemplate& clsDlgIO::Template() {
     static const DialogTemplate tmpl = [] {
         DialogTemplate t{129, "QVX-I/O", 264, 158, kFaceMsUiGothic, 9, {}};
+        // One control per channel in a row at y, channel 7 first (on the left).
+        const auto row = [&t](DlgKind kind, int y, int h, int (*id)(int), const char* (*text)(int),
+                              int dx = 0, int w = kColumnWidth) {
+            for (int i = kIoBits - 1; i >= 0; --i) {
+                t.items.push_back({id ? id(i) : -1, kind, text(i), ColumnX(i) + dx, y, w, h});
+            }
+        };
         t.items.push_back({-1, DlgKind::GroupBox, "出力動作", 7, 4, 250, 48});
-        for (int i = kIoBits - 1; i >= 0; --i) {
-            t.items.push_back(
-                {-1, DlgKind::StaticCenter, kOutCaptions[i], ColumnX(i), 16, kColumnWidth, 9});
-        }
-        for (int i = kIoBits - 1; i >= 0; --i) {
-            t.items.push_back(
-                {OutputId(i), DlgKind::PushButton, "ON", ColumnX(i), 27, kColumnWidth, 18});
-        }
+        row(DlgKind::StaticCenter, 16, 9, nullptr, [](int i) { return kOutCaptions[i]; });
+        row(DlgKind::PushButton, 27, 18, &clsDlgIO::OutputId, [](int) { return "ON"; });
         t.items.push_back({-1, DlgKind::GroupBox, "入力動作", 7, 56, 250, 74});
-        for (int i = kIoBits - 1; i >= 0; --i) {
-            t.items.push_back(
-                {-1, DlgKind::StaticCenter, kInCaptions[i], ColumnX(i), 68, kColumnWidth, 9});
-        }
-        for (int i = kIoBits - 1; i >= 0; --i) {
-            t.items.push_back(
-                {LampId(i), DlgKind::StaticCenter, "IN07", ColumnX(i), 79, kColumnWidth, 15});
-        }
+        row(DlgKind::StaticCenter, 68, 9, nullptr, [](int i) { return kInCaptions[i]; });
+        row(DlgKind::StaticCenter, 79, 15, &clsDlgIO::LampId, [](int) { return "IN07"; });
         t.items.push_back({-1, DlgKind::Static, "入力割り込み", 14, 99, 80, 9});
-        for (int i = kIoBits - 1; i >= 0; --i) {
-            t.items.push_back({InterruptId(i), DlgKind::CheckBox, "", ColumnX(i) + 9, 110, 10, 10});
-        }
+        const auto noText = [](int) { return ""; };
+        row(DlgKind::CheckBox, 110, 10, &clsDlgIO::InterruptId, noText, 9, 10);
         t.items.push_back({kIdGraph, DlgKind::PushButton, "Graph", 126, 136, 64, 16});
         t.items.push_back({1, DlgKind::PushButton, "Close", 193, 136, 64, 16});
         return t;
