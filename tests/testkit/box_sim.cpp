@@ -21,20 +21,10 @@ BoxSim::BoxSim(const std::vector<std::string>& args, int readyTimeoutMs,
         pid_ = -1;
         return;
     }
-    // The simulator writes the ready file in one step (a rename), so its presence means ready.
-    ready_ = WaitFor(
-        [&] {
-            if (PathExists(readyPath)) return true;
-            // Stop waiting at once when the simulator ended.
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return true;
-            }
-            return false;
-        },
-        readyTimeoutMs);
-    ready_ = ready_ && pid_ > 0 && PathExists(readyPath);
+    // The simulator writes the ready file in one step (a rename), so its presence means ready;
+    // a simulator that ended stops the wait at once.
+    WaitFor([&] { return PathExists(readyPath) || !Running(); }, readyTimeoutMs);
+    ready_ = Running() && PathExists(readyPath);
 }
 
 BoxSim::~BoxSim() {
