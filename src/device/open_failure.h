@@ -16,6 +16,3 @@ inline constexpr const char kOpenErrnoKey[] = "OpenErrno";
 //   ".../ports/COM5 -> /dev/ttyUSB0: Permission denied (crw-rw---- root dialout)"
 // settingsFolder names the COM port folder as for SerialLink; err is an errno value.
 std::string ComOpenFailureText(const std::string& settingsFolder, int com, int err);
-
-// The folder part of path, ending in "/" ("" when path has no "/").
-std::string FolderOfPath(const std::string& path);

@@ -32,5 +32,9 @@ std::string OpenFailureNote(const std::string& launcherIni, int mode, int com) {
     if (panelIni.empty()) return "";
     const int err = GetPrivateProfileInt(kOpenErrnoSection, kOpenErrnoKey, -1, panelIni);
     if (err <= 0) return "";
-    return " (" + ComOpenFailureText(FolderOfPath(launcherIni), com, err) + ")";
+    // The launcher's settings folder holds the COM port folder the panel used.
+    std::string folder;
+    std::string baseName;
+    SplitModulePath(launcherIni, &folder, &baseName);
+    return " (" + ComOpenFailureText(folder, com, err) + ")";
 }

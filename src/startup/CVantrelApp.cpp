@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "device/SerialLink.h"
-#include "device/open_failure.h"
 #include "settings/SettingsStore.h"
 #include "startup/RoleDialogs.h"
 #include "startup/clsMesDlg.h"
@@ -49,14 +48,16 @@ bool CVantrelApp::InitInstance(const std::vector<std::string>& args,
 
     const SettingsFolderChoice choice = ChooseSettingsFolder(exeFolder, names.launcherIni);
     settings_.platformCheck = choice.platformCheck;
+    std::string settingsFolder = exeFolder;
     if (choice.warning != FolderWarning::kNone) {
         Warn(baseName, FolderWarningText(choice.warning));
     } else if (choice.folder != exeFolder) {
-        names = NameSettingsFiles(choice.folder, baseName, settings_);
+        settingsFolder = choice.folder;
+        names = NameSettingsFiles(settingsFolder, baseName, settings_);
     }
     // The COM port folder lies in the settings folder (unless $VANTREL_COM_DIR names another),
     // for the launcher's COM selection and the panels' ports alike.
-    SerialLink::SetSettingsFolder(FolderOfPath(names.launcherIni));
+    SerialLink::SetSettingsFolder(settingsFolder);
 
     {
         SettingsStore store(names.launcherIni);

@@ -92,11 +92,4 @@ TEST_F(ComOpenFailure, NoPermissionNamesModeOwnerAndGroup) {
         << text;
 }
 
-TEST(FolderOfPath, KeepsTheFolderWithItsSlash) {
-    EXPECT_EQ(FolderOfPath("/home/u/.config/Harbelt/Vantrel/vantrelAD3.ini"),
-              "/home/u/.config/Harbelt/Vantrel/");
-    EXPECT_EQ(FolderOfPath("vantrel.ini"), "");
-    EXPECT_EQ(FolderOfPath("/vantrel.ini"), "/");
-}
-
 }  // namespace
