@@ -49,24 +49,16 @@ std::string GroupName(gid_t gid) {
 
 }  // namespace
 
-std::string FolderOfPath(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string ComOpenFailureText(const std::string& settingsFolder, int com, int err) {
     const std::string entry = ComPortDevice(settingsFolder, com);
     if (entry.empty()) return "COM" + std::to_string(com) + ": " + ErrorText(err);
 
     std::string text = entry;
-    struct stat st {};
-    if (lstat(entry.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::vector<char> target(4096);
-        const ssize_t n = readlink(entry.c_str(), target.data(), target.size() - 1);
-        if (n > 0) text += " -> " + std::string(target.data(), static_cast<size_t>(n));
-    }
+    const std::string link = LinkText(entry);
+    if (!link.empty()) text += " -> " + link;
     text += ": " + ErrorText(err);
     // Access is decided by the device's mode, owner and group; the group is the one to join.
+    struct stat st {};
     if ((err == EACCES || err == EPERM) && stat(entry.c_str(), &st) == 0) {
         text += " (" + ModeText(st.st_mode) + " " + UserName(st.st_uid) + " " +
                 GroupName(st.st_gid) + ")";

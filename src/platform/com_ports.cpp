@@ -32,13 +32,6 @@ std::string Resolve(const std::string& path) {
     return buf;
 }
 
-std::string LinkText(const std::string& path) {
-    char buf[PATH_MAX];
-    const ssize_t n = readlink(path.c_str(), buf, sizeof buf - 1);
-    if (n <= 0) return {};
-    return std::string(buf, static_cast<size_t>(n));
-}
-
 bool EntryExists(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0;
@@ -86,6 +79,13 @@ bool HasUart(const std::string& sysTtyDir, const std::string& name) {
 }
 
 }  // namespace
+
+std::string LinkText(const std::string& path) {
+    char buf[PATH_MAX];
+    const ssize_t n = readlink(path.c_str(), buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    return std::string(buf, static_cast<size_t>(n));
+}
 
 bool ComPortFolderIsOverridden() {
     const char* dir = std::getenv("VANTREL_COM_DIR");

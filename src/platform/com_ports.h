@@ -10,6 +10,9 @@ struct ComPortEntry {
     std::string linkText;  // what the entry's link says, "" when the entry is the device itself
 };
 
+// What the link at path says (its target as written), "" when path is no link.
+std::string LinkText(const std::string& path);
+
 // $VANTREL_COM_DIR when set, otherwise settingsFolder + "ports/". Ends in "/".
 std::string ComPortFolder(const std::string& settingsFolder);
 

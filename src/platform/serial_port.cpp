@@ -157,15 +157,6 @@ void SpFlushInput(int fd) {
     tcflush(fd, TCIFLUSH);
 }
 
-int SpReadByte(int fd, uint8_t* byte) {
-    for (;;) {
-        const ssize_t n = read(fd, byte, 1);
-        if (n == 1) return 1;
-        if (n < 0 && errno == EINTR) continue;
-        return 0;
-    }
-}
-
 int SpRead(int fd, uint8_t* bytes, int max) {
     if (max <= 0) return 0;
     for (;;) {

@@ -40,10 +40,6 @@ int SpBytesQueuedOut(int fd);
 // Discards the input the driver holds.
 void SpFlushInput(int fd);
 
-// Reads at most one byte without waiting: 1 when a byte was read, 0 otherwise (nothing there,
-// an error, or a device that went away).
-int SpReadByte(int fd, uint8_t* byte);
-
 // Reads at most max bytes without waiting: the number read, 0 when nothing was there, on an
 // error, or from a device that went away.
 int SpRead(int fd, uint8_t* bytes, int max);
