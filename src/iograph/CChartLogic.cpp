@@ -71,6 +71,7 @@ int CChartLogic::Setup(const ChartColors& colors, CScrollBarChart* scroll) {
     offText_.setText(QStringLiteral("off"));
     onText_.prepare(QTransform(), edge_.font);
     offText_.prepare(QTransform(), edge_.font);
+    MakeMarkStamps();
     fontsMade_ = true;
 
     if (scrollBar) scrollBar->SetRange(1001);
@@ -116,8 +117,6 @@ void CChartLogic::MakeMarkStamps() {
     };
     make(onText_, &onStamp_);
     make(offText_, &offStamp_);
-    stampColor_ = colEdge;
-    stampsMade_ = true;
 }
 
 void CChartLogic::DrawMark(int x, int y, bool on) {
@@ -175,8 +174,6 @@ void CChartLogic::Draw(QPainter& p, int w, int h) {
         }
     }
 
-    p.setFont(edge_.font);
-    if (!stampsMade_ || stampColor_ != colEdge) MakeMarkStamps();
     for (int i = 0; i < traceTotal; ++i) {
         if (ranges[i].drawable) DrawTrace(p, i, ranges[i], w, h);
     }
@@ -229,7 +226,6 @@ void CChartLogic::DrawTrace(QPainter& p, int trace, const VisibleRange& r, int w
     p.setPen(pen);
     if (line_.size() > 1) p.drawPolyline(line_);  // a lone point is only moved to
 
-    p.setPen(ToQColor(colEdge));
     if (marks_.empty()) {
         // No change in view: one mark at the end, inside the band between the two levels.
         const int mx = x < 20 ? x + 4 : x - 20;

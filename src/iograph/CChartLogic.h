@@ -100,10 +100,9 @@ class CChartLogic : public CChartVariable<short> {
     QStaticText onText_, offText_;
     // The marks' texts in the edge colour on a transparent ground; a paint can hold thousands of
     // marks, and copying a small image is far cheaper than laying out and drawing the text.
+    // Made with the fonts in Setup, the only place the edge colour is set.
     QPixmap onStamp_, offStamp_;
     std::vector<QPainter::PixmapFragment> onMarks_, offMarks_;  // of the trace being drawn
-    uint32_t stampColor_ = 0;
-    bool stampsMade_ = false;
     std::vector<ChartText>* textSink_ = nullptr;
     QPolygon line_;            // reused by every trace, so a paint allocates nothing
     std::vector<Mark> marks_;  // level changes of the trace being drawn
