@@ -48,11 +48,7 @@ class GraphComponent {
     int channels() const { return static_cast<int>(rings_.size()); }
     int points() const { return points_; }
     int refreshMs() const { return refreshMs_; }
-    const std::string& iniPath() const { return iniPath_; }
     const SampleRing& ring(int index) const { return rings_[static_cast<size_t>(index)]; }
-    // Whether the program lets a channel be shown (GraphSetParameter), and the user's choice.
-    bool allowed(int index) const { return allowed_[static_cast<size_t>(index)]; }
-    bool userShown(int index) const { return userShown_[static_cast<size_t>(index)]; }
     // The window title: "QVX-A/D COM<n> グラフ".
     std::string Title() const;
 

@@ -30,23 +30,4 @@ void SampleRing::Clear() {
     generation_ = NextGeneration();
 }
 
-bool SampleRing::Bounds(double* low, double* high) const {
-    if (size_ == 0) return false;
-    // The held samples are one or two contiguous stretches of the buffer.
-    const int start = (head_ - size_ + capacity()) % capacity();
-    const int firstLength = std::min(size_, capacity() - start);
-    const auto begin = values_.begin() + start;
-    auto [lo, hi] = std::minmax_element(begin, begin + firstLength);
-    double l = *lo, h = *hi;
-    if (firstLength < size_) {
-        auto [lo2, hi2] =
-            std::minmax_element(values_.begin(), values_.begin() + (size_ - firstLength));
-        l = std::min(l, *lo2);
-        h = std::max(h, *hi2);
-    }
-    *low = l;
-    *high = h;
-    return true;
-}
-
 }  // namespace plotwin

@@ -35,9 +35,6 @@ class SampleRing {
         return values_[static_cast<size_t>(index)];
     }
 
-    // Smallest and largest sample held; false when the ring is empty.
-    bool Bounds(double* low, double* high) const;
-
   private:
     std::vector<double> values_;
     int head_ = 0;  // where the next sample goes

@@ -66,8 +66,4 @@ void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, int64_t low, int64_t
     if (end < ring.size()) add(end);
 }
 
-void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, std::vector<EnvelopePoint>* out) {
-    MinMaxEnvelope(ring, bucket, ring.firstNumber(), ring.total() - 1, out);
-}
-
 }  // namespace plotwin

@@ -31,7 +31,4 @@ void RunExtremes(const SampleRing& ring, int begin, int end, int* first, int* se
 void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, int64_t low, int64_t high,
                     std::vector<EnvelopePoint>* out);
 
-// The thinned samples of the whole ring; the newest sample is always among them.
-void MinMaxEnvelope(const SampleRing& ring, int64_t bucket, std::vector<EnvelopePoint>* out);
-
 }  // namespace plotwin
