@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -20,6 +21,8 @@ double MonoMsExact() {
 }
 
 RunEnv::RunEnv() : IsolatedEnv("vantrel-figures") {
+    // The cases write vantrel.ini before any vantrel runs, and WriteFile makes no folders.
+    std::filesystem::create_directories(settingsFolder());
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
