@@ -1,10 +1,32 @@
 #include "panels/IoWorker.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "device/box_commands.h"
 #include "platform/clock.h"
 #include "statlink.h"
+
+namespace {
+
+using IoBits = std::array<SharedInt, kIoBits>;
+
+// Takes the window's wanted bits into `out` and marks them as the ones sent; true when any bit
+// differs from what was sent before.
+bool TakeWanted(const IoBits& wanted, IoBits& sent, int32_t out[kIoBits]) {
+    bool changed = false;
+    for (int i = 0; i < kIoBits; ++i) {
+        out[i] = wanted[i].load();
+        if (sent[i].load() != out[i]) {
+            sent[i] = out[i];
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+}  // namespace
 
 IoWorker::IoWorker(SerialLink& link, AppSettings& settings, PostToWindow post)
     : link_(link), settings_(settings), post_(std::move(post)), startTime_(TickCount()) {}
@@ -39,10 +61,7 @@ void IoWorker::Start() {
     SleepMs(kStartPauseMs);
     IoBlock& block = settings_.ioBlock;
     int32_t outputs[kIoBits];
-    for (int i = 0; i < kIoBits; ++i) {
-        outputs[i] = block.ioOut[i].load();
-        block.ioSentOut[i] = outputs[i];
-    }
+    TakeWanted(block.ioOut, block.ioSentOut, outputs);
     char command[kCommandBufferSize];
     const int length = FormatOutputCommand(outputs, command);
     link_.Write(command, length, 0);
@@ -77,15 +96,7 @@ void IoWorker::SendOutputs() {
     if (inputRequestTime_ != 0) return;
     IoBlock& block = settings_.ioBlock;
     int32_t outputs[kIoBits];
-    bool changed = false;
-    for (int i = 0; i < kIoBits; ++i) {
-        outputs[i] = block.ioOut[i].load();
-        if (block.ioSentOut[i].load() != outputs[i]) {
-            block.ioSentOut[i] = outputs[i];
-            changed = true;
-        }
-    }
-    if (!changed) return;
+    if (!TakeWanted(block.ioOut, block.ioSentOut, outputs)) return;
     char command[kCommandBufferSize];
     const int length = FormatOutputCommand(outputs, command);
     // Marked as waiting before it leaves, so whoever sees it at the box sees it waiting.
@@ -97,18 +108,8 @@ void IoWorker::SendInterruptMask() {
     if (outputRequestTime_ != 0 || inputRequestTime_ != 0) return;
     IoBlock& block = settings_.ioBlock;
     int32_t mask[kIoBits];
-    bool changed = false;
-    bool any = false;
-    for (int i = 0; i < kIoBits; ++i) {
-        mask[i] = block.ioIntEnable[i].load();
-        if (block.ioSentInt[i].load() != mask[i]) {
-            block.ioSentInt[i] = mask[i];
-            changed = true;
-        }
-        any = any || mask[i] != 0;
-    }
-    if (!changed) return;
-    if (!any) {
+    if (!TakeWanted(block.ioIntEnable, block.ioSentInt, mask)) return;
+    if (std::all_of(mask, mask + kIoBits, [](int32_t bit) { return bit == 0; })) {
         // Clearing every input sends nothing: the worker goes back to polling.
         interruptMode_ = 0;
         return;
