@@ -2,9 +2,6 @@
 // nothing changed it must cost next to nothing. Measured on the real window (offscreen), with no
 // box behind its port, so the worker has gone idle and only the benchmark refreshes.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <string>
@@ -12,6 +9,7 @@
 #include "iograph/CButtonFlag.h"
 #include "panels/clsDlgIO.h"
 #include "platform/message_box.h"
+#include "testkit/isolated_env.h"
 
 namespace {
 
@@ -57,17 +55,14 @@ BENCHMARK(BM_IoRefreshWithSample);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    char tmpl[] = "/tmp/vantrel-io-bench-XXXXXX";
-    g_folder = std::string(mkdtemp(tmpl)) + "/";
-    const std::string segment = "/vantrel-bench-io-" + std::to_string(getpid());
-    setenv("VANTREL_STATLINK", segment.c_str(), 1);
-    setenv("VANTREL_COM_DIR", g_folder.c_str(), 1);
+    // Own settings, COM port folder (empty: no box behind COM9) and status words, removed at the
+    // end; made before the application so that Qt sees the run's folders.
+    testkit::IsolatedEnv env("vantrel-io-bench");
+    g_folder = env.root();
     SetMessageBoxHook([](const std::string&) {});
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    shm_unlink(segment.c_str());
-    const std::string cleanup = "rm -rf '" + g_folder + "'";
-    return system(cleanup.c_str()) == 0 ? 0 : 1;
+    return 0;
 }
