@@ -67,7 +67,6 @@ void GraphComponent::Reset(int channels, int refreshMs, int points) {
     points_ = points;
     refreshMs_ = refreshMs;
     rings_.assign(static_cast<size_t>(channels), SampleRing(points));
-    changed_.assign(static_cast<size_t>(channels), true);
     names_.clear();
     for (int i = 1; i <= channels; ++i) names_.push_back("CH" + std::to_string(i));
     allowed_.assign(static_cast<size_t>(channels), true);
@@ -92,10 +91,7 @@ void GraphComponent::Initialize(int channels, int refreshMs, int points, const c
 }
 
 void GraphComponent::ClearData() {
-    for (size_t i = 0; i < rings_.size(); ++i) {
-        rings_[i].Clear();
-        changed_[i] = true;
-    }
+    for (SampleRing& ring : rings_) ring.Clear();
     Refresh();
 }
 
@@ -110,7 +106,6 @@ void GraphComponent::SetParameter(int channel, int com, const char* name, int sh
         window_->SetCsvBaseName(CsvBaseName());
         window_->SetChannelName(channel - 1, names_[i]);
         window_->SetChannelState(channel - 1, allowed_[i], userShown_[i]);
-        changed_[i] = true;  // the axes follow what is shown
     }
 }
 
@@ -141,7 +136,6 @@ void GraphComponent::Open() {
     if (!window_) MakeWindow();
     window_->show();
     if (window_->isMinimized()) window_->showNormal();
-    for (size_t i = 0; i < changed_.size(); ++i) changed_[i] = true;
     Refresh();
     window_->raise();
     window_->activateWindow();
@@ -179,13 +173,11 @@ void GraphComponent::PutData(int channel, const double* values, int count, int s
         // A value that cannot be drawn would spoil the whole axis; it is left out.
         if (std::isfinite(v)) rings_[i].Append(v);
     }
-    changed_[i] = true;
 }
 
 void GraphComponent::Refresh() {
     if (!window_ || !window_->isVisible()) return;
-    window_->ShowSamples(rings_, changed_);
-    changed_.assign(changed_.size(), false);
+    window_->ShowSamples(rings_);
 }
 
 void GraphComponent::Terminate() {

@@ -37,7 +37,7 @@ class GraphComponent {
     // Remembers the placement, closes the window and forgets all data and parameters.
     void Terminate();
 
-    // Puts the samples that came since the last refresh into the window's traces.
+    // Puts the kept samples into the window's traces.
     void Refresh();
     // The user ticked or unticked a channel in the window: remembered in the settings file.
     void SetUserShown(int index, bool shown);
@@ -62,7 +62,6 @@ class GraphComponent {
     static void Destroy();
 
     std::vector<SampleRing> rings_;
-    std::vector<bool> changed_;
     std::vector<std::string> names_;
     std::vector<bool> allowed_;    // GraphSetParameter's flag: 0 hides the channel
     std::vector<bool> userShown_;  // the user's choice, kept in the settings file

@@ -200,8 +200,7 @@ void StripChartWindow::SetChannelState(int index, bool allowed, bool userShown) 
     traces_->SetShown(index, allowed && userShown);
 }
 
-void StripChartWindow::ShowSamples(const std::vector<SampleRing>& rings,
-                                   const std::vector<bool>& changed) {
+void StripChartWindow::ShowSamples(const std::vector<SampleRing>& rings) {
     const int n = std::min<int>(channelCount(), static_cast<int>(rings.size()));
     int64_t first = std::numeric_limits<int64_t>::max(), end = 0;
     for (int c = 0; c < n; ++c) {
@@ -220,13 +219,8 @@ void StripChartWindow::ShowSamples(const std::vector<SampleRing>& rings,
     const int pixels = traces_->area().width() >= 1 ? static_cast<int>(traces_->area().width())
                                                     : std::max(width(), 100);
     const int64_t bucket = EnvelopeBucket(r.width(), pixels);
-    const bool all = bucket != bucket_ || r != shown_;
-    bucket_ = bucket;
     shown_ = r;
     for (int c = 0; c < n; ++c) {
-        const bool redo =
-            all || (c < static_cast<int>(changed.size()) && changed[static_cast<size_t>(c)]);
-        if (!redo) continue;
         caches_[static_cast<size_t>(c)].Update(rings[static_cast<size_t>(c)], bucket, r.low, r.high,
                                                &scratch_);
         traces_->SwapPoints(c, &scratch_);

@@ -54,10 +54,12 @@ class StripChartWindow : public QWidget {
     // The start of the file name the CSV dialog proposes (a time stamp and ".csv" follow).
     void SetCsvBaseName(const std::string& name) { csvBaseName_ = name; }
 
-    // Puts the samples of the channels marked in changed into their traces, thinned to the
-    // plot's width (see min_max_envelope.h), and fits the axes to what is shown. rings and
-    // changed have one entry per channel. While paused the range shown stays as it is.
-    void ShowSamples(const std::vector<SampleRing>& rings, const std::vector<bool>& changed);
+    // Puts the samples of every channel into its trace, thinned to the plot's width (see
+    // min_max_envelope.h), and fits the axes to what is shown. rings has one entry per
+    // channel. While paused the range shown stays as it is. Each channel's EnvelopeCache
+    // recomputes only the runs that are new or cut by the range's edges, so redoing every
+    // channel on every refresh costs little.
+    void ShowSamples(const std::vector<SampleRing>& rings);
 
     // The user's moves, as the buttons, the scroll bar and the mouse make them.
     void Pause();
@@ -107,7 +109,6 @@ class StripChartWindow : public QWidget {
     SampleView sampleView_;
     int64_t keptFirst_ = 0, keptEnd_ = 0;  // the kept sample numbers at the last ShowSamples
     SampleView::Range shown_{0, 0};        // the range the traces were thinned for
-    int64_t bucket_ = 0;                   // samples per run of the thinned traces
     std::vector<EnvelopeCache> caches_;    // one per channel
     std::vector<EnvelopePoint> scratch_;
     bool updatingControls_ = false;  // the scroll bar moves because the chart moved

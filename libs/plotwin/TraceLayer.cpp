@@ -53,7 +53,12 @@ void TraceLayer::SetShown(int index, bool shown) {
 
 void TraceLayer::SwapPoints(int index, std::vector<EnvelopePoint>* points) {
     if (index < 0 || index >= channelCount()) return;
-    traces_[static_cast<size_t>(index)].points.swap(*points);
+    std::vector<EnvelopePoint>& held = traces_[static_cast<size_t>(index)].points;
+    const auto same = [](const EnvelopePoint& a, const EnvelopePoint& b) {
+        return a.number == b.number && a.value == b.value;
+    };
+    if (std::equal(held.begin(), held.end(), points->begin(), points->end(), same)) return;
+    held.swap(*points);
     update();
 }
 

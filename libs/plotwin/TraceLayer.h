@@ -30,7 +30,9 @@ class TraceLayer : public QGraphicsItem {
     void SetColour(int index, const QColor& colour);
     void SetShown(int index, bool shown);
     bool shown(int index) const { return traces_[static_cast<size_t>(index)].shown; }
-    // Swaps in new points (the old ones go back in *points for reuse).
+    // Swaps in new points (the old ones go back in *points for reuse). Points equal to those
+    // held leave the trace as it is and ask for no repaint, so a refresh without new samples
+    // costs no drawing.
     void SwapPoints(int index, std::vector<EnvelopePoint>* points);
     const std::vector<EnvelopePoint>& points(int index) const {
         return traces_[static_cast<size_t>(index)].points;
