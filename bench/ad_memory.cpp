@@ -30,6 +30,7 @@ namespace {
 
 constexpr int kChannels = 8;
 constexpr int kHistory = 20001;
+constexpr const char* kTarget = "<= 60 MB VmHWM";
 int g_result = 0;
 
 void PumpMs(int ms) {
@@ -47,9 +48,8 @@ void FillAndMeasure(const Simulator& sim) {
                 return sim.CountInLog("rx \"B7\"") >= 2;
             },
             60000, kPollMs)) {
-        std::printf(
-            "FIGURE\tmem-ad-full\tA/D panel with a full strip-chart history\t<= 60 MB "
-            "VmHWM\tthe panel did not poll\t-\tMISSED\n");
+        PrintFigure("mem-ad-full", "A/D panel with a full strip-chart history", kTarget,
+                    "the panel did not poll", "-", false);
         g_result = 1;
         slk_SetMainSta(0, 1);
         return;
@@ -66,12 +66,13 @@ void FillAndMeasure(const Simulator& sim) {
     const long hwm = VmHwmKb(getpid());
     const bool met = hwm > 0 && hwm <= 60 * 1024;
     if (!met) g_result = 1;
-    std::printf(
-        "FIGURE\tmem-ad-full\tA/D panel with a full strip-chart history (20001 x 8, "
-        "window open)\t<= 60 MB VmHWM\t%.1f MB (%.1f MB before the history)\t%.2f of "
-        "limit\t%s\n",
-        hwm / 1024.0, before / 1024.0, hwm / (60.0 * 1024), met ? "met" : "MISSED");
-    std::fflush(stdout);
+    char measured[100];
+    std::snprintf(measured, sizeof measured, "%.1f MB (%.1f MB before the history)", hwm / 1024.0,
+                  before / 1024.0);
+    char ratio[50];
+    std::snprintf(ratio, sizeof ratio, "%.2f of limit", hwm / (60.0 * 1024));
+    PrintFigure("mem-ad-full", "A/D panel with a full strip-chart history (20001 x 8, window open)",
+                kTarget, measured, ratio, met);
     slk_SetMainSta(0, 1);  // the panel ends as when its launcher asks
 }
 

@@ -129,6 +129,25 @@ long VmRssKb(pid_t pid) {
     return StatusKb(pid, "VmRSS");
 }
 
+namespace {
+
+std::string FigureField(std::string text) {
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
+}  // namespace
+
+void PrintFigure(const std::string& id, const std::string& what, const std::string& target,
+                 const std::string& measured, const std::string& ratio, bool met) {
+    std::printf("FIGURE\t%s\t%s\t%s\t%s\t%s\t%s\n", FigureField(id).c_str(),
+                FigureField(what).c_str(), FigureField(target).c_str(),
+                FigureField(measured).c_str(), FigureField(ratio).c_str(), met ? "met" : "MISSED");
+    std::fflush(stdout);
+}
+
 double LocalDayMs() {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);

@@ -67,6 +67,12 @@ void PinToCpu(pid_t pid, int cpu);
 long VmHwmKb(pid_t pid);
 long VmRssKb(pid_t pid);
 
+// Prints one figure as the tab-separated line "FIGURE id what target measured ratio verdict"
+// (verdict "met" or "MISSED") that scripts/figures gathers into docs/FIGURES.md. Tabs and line
+// breaks inside a field become blanks, so a field never splits the line.
+void PrintFigure(const std::string& id, const std::string& what, const std::string& target,
+                 const std::string& measured, const std::string& ratio, bool met);
+
 // The time of day of the local clock in milliseconds since midnight, with fractions.
 double LocalDayMs();
 // The time stamp "HH:MM:SS.mmm" at the start of a simulator log line, in ms since midnight;

@@ -75,11 +75,8 @@ std::string Fmt(const char* format, double a, double b = 0, double c = 0, double
 // ratio: the measured value over the target's limit (CPU: over the bare loop).
 void Figure(const std::string& id, const std::string& what, const std::string& target,
             const std::string& measured, bool met, const std::string& ratio = "-") {
-    const char* verdict = met ? "met" : "MISSED";
     if (!met) ++g_missed;
-    std::printf("FIGURE\t%s\t%s\t%s\t%s\t%s\t%s\n", id.c_str(), what.c_str(), target.c_str(),
-                measured.c_str(), ratio.c_str(), verdict);
-    std::fflush(stdout);
+    PrintFigure(id, what, target, measured, ratio, met);
 }
 
 void Note(const std::string& text) {
