@@ -1,28 +1,13 @@
 // A real panel process: vantrel started as the launcher starts it, on a simulated A/D box.
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
-#include <vector>
 
 #include "device/box_sim_helper.h"
 #include "platform/profile_file.h"
 #include "statlink.h"
 #include "support/child_process.h"
-
-namespace {
-
-pid_t StartPanel(const std::vector<std::string>& args) {
-    return StartProgram("vantrel", args);
-}
-
-int WaitForExit(pid_t pid, int timeoutMs) {
-    return WaitForExitCode(pid, timeoutMs);
-}
-
-}  // namespace
+#include "testkit/proc_info.h"
 
 class PanelProcessTest : public IsolatedTest {};
 
@@ -32,7 +17,7 @@ TEST_F(PanelProcessTest, LauncherMainWordEndsAnAdPanelProcess) {
     ASSERT_TRUE(sim.ready());
     slk_SetMainSta(0, 0);
 
-    const pid_t pid = StartPanel({"/3", "/QVX-AD", "/0"});
+    const pid_t pid = StartProgram("vantrel", {"/3", "/QVX-AD", "/0"});
     ASSERT_GT(pid, 0);
     // Identified, and the worker polls: "-10～10V" while the ini has no range.
     const bool polling = sim.WaitForLog("rx \"B7\"", 60000);
@@ -40,7 +25,7 @@ TEST_F(PanelProcessTest, LauncherMainWordEndsAnAdPanelProcess) {
     EXPECT_EQ(slk_GetChildErr(0), 0);
 
     slk_SetMainSta(0, 1);
-    EXPECT_EQ(WaitForExit(pid, 60000), 0);
+    EXPECT_EQ(WaitForExitCode(pid, 60000), 0);
     EXPECT_EQ(slk_GetChildSta(0), 3);
     if (polling && !PathExists(BinDir() + "vantrel.ini")) {
         const std::string ini = env.settingsFolder() + "vantrelAD3.ini";
@@ -55,7 +40,7 @@ TEST_F(PanelProcessTest, IoPanelProcessPollsAndEndsOnTheMainWord) {
     ASSERT_TRUE(sim.ready());
     slk_SetMainSta(2, 0);
 
-    const pid_t pid = StartPanel({"/7", "/QVX-IO", "/2"});
+    const pid_t pid = StartProgram("vantrel", {"/7", "/QVX-IO", "/2"});
     ASSERT_GT(pid, 0);
     // The first output command, then the polls.
     const bool polling = sim.WaitForLog("rx \"O00\"", 60000) &&
@@ -64,7 +49,7 @@ TEST_F(PanelProcessTest, IoPanelProcessPollsAndEndsOnTheMainWord) {
     EXPECT_EQ(slk_GetChildErr(2), 0);
 
     slk_SetMainSta(2, 1);
-    EXPECT_EQ(WaitForExit(pid, 60000), 0);
+    EXPECT_EQ(WaitForExitCode(pid, 60000), 0);
     EXPECT_EQ(slk_GetChildSta(2), 3);
     if (polling && !PathExists(BinDir() + "vantrel.ini")) {
         // Ended by the launcher: the panel's placement is kept, the graph's is not.
@@ -98,14 +83,13 @@ TEST_F(PanelProcessTest, TerminationSignalsCloseAPanelLikeItsCloseButton) {
         slk_SetMainSta(c.channel, 0);
         slk_SetChildSta(c.channel, 0);
         const size_t mark = sim.Log().size();
-        const pid_t pid =
-            StartPanel({"/" + std::to_string(c.com), c.mode, "/" + std::to_string(c.channel)});
+        const pid_t pid = StartProgram(
+            "vantrel", {"/" + std::to_string(c.com), c.mode, "/" + std::to_string(c.channel)});
         ASSERT_GT(pid, 0);
-        // The handlers are in place before the box is identified.
         ASSERT_TRUE(sim.WaitForLog(c.working, 60000, mark));
-        SleepForMs(200);
+        ASSERT_TRUE(WaitFor([&] { return testkit::CatchesSignals(pid, {c.signal}); }, 60000));
         kill(pid, c.signal);
-        EXPECT_EQ(WaitForExit(pid, 60000), 0);
+        EXPECT_EQ(WaitForExitCode(pid, 60000), 0);
         EXPECT_EQ(slk_GetChildSta(c.channel), 3);
         if (!PathExists(BinDir() + "vantrel.ini")) {
             const std::string ini = env.settingsFolder() + c.iniName;
