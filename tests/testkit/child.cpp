@@ -44,6 +44,7 @@ pid_t SpawnProgram(const std::string& path, const std::vector<std::string>& argv
     if (envp) env = Pointers(*envp);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     if (!outFile.empty()) {
         posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(),
                                          O_WRONLY | O_CREAT | O_APPEND, 0644);
@@ -65,6 +66,7 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
 }
 
 pid_t ReapWithin(pid_t pid, int timeoutMs, int* status, int pollMs) {
+    if (pid <= 0) return -1;
     pid_t got = 0;
     WaitFor([&] { return (got = waitpid(pid, status, WNOHANG)) != 0; }, timeoutMs, pollMs);
     return got;
@@ -80,18 +82,24 @@ int ExitCodeWithin(pid_t pid, int timeoutMs, int pollMs) {
 }
 
 int WaitForExitCode(pid_t pid, int timeoutMs) {
-    const int code = ExitCodeWithin(pid, timeoutMs);
-    if (code >= 0) return code;
     int status = 0;
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
+    const pid_t got = ReapWithin(pid, timeoutMs, &status);
+    if (got == pid) return ExitCodeOf(status);
+    if (got == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
     return -1;
 }
 
 int StopProcess(pid_t pid, int graceMs, int pollMs) {
     if (pid <= 0) return -1;
-    kill(pid, SIGTERM);
     int status = 0;
+    // Already reaped: its pid may name another process now.
+    const pid_t before = waitpid(pid, &status, WNOHANG);
+    if (before == pid) return status;
+    if (before < 0) return 0;
+    kill(pid, SIGTERM);
     if (ReapWithin(pid, graceMs, &status, pollMs) != 0) return status;
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);

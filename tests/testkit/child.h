@@ -14,7 +14,8 @@ namespace testkit {
 std::string BinDir();
 
 // Starts path with argv (argv[0] included), envp (null: this process's environment); standard
-// output and error go to outFile, appended ("" keeps this process's). Returns the pid, or -1.
+// output and error go to outFile, appended ("" keeps this process's). Standard input is
+// /dev/null, so no child of a test reads from (or stops on) the terminal. Returns the pid, or -1.
 pid_t SpawnProgram(const std::string& path, const std::vector<std::string>& argv,
                    const std::string& outFile = "", const std::vector<std::string>* envp = nullptr);
 
@@ -24,7 +25,8 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
 
 // Polls waitpid(pid, WNOHANG) every pollMs until it reports something or timeoutMs passes, and
 // returns its last answer: pid once the child has ended and is reaped here (its wait status in
-// *status), -1 when pid is no child of this process (any more), 0 while it still runs.
+// *status), -1 when pid is no child of this process (any more) or no pid at all (<= 0, which
+// would name other processes to waitpid), 0 while it still runs.
 pid_t ReapWithin(pid_t pid, int timeoutMs, int* status, int pollMs = 2);
 
 // The exit code in a wait status, 128 + the signal for a killed process.
@@ -33,11 +35,13 @@ int ExitCodeOf(int status);
 // The exit code once child pid has ended within timeoutMs; -1 while it still runs.
 int ExitCodeWithin(pid_t pid, int timeoutMs, int pollMs = 2);
 
-// As ExitCodeWithin, but a child still running then is killed and reaped, so none is left.
+// As ExitCodeWithin, but a child still running then is killed and reaped, so none is left. A pid
+// that is no child of this process (any more) gets no signal: it may belong to another by now.
 int WaitForExitCode(pid_t pid, int timeoutMs);
 
 // Ends child pid with SIGTERM, SIGKILL after graceMs, and reaps it. Returns its wait status when
-// it ended within graceMs (0 when it had been reaped elsewhere), -1 when it had to be killed.
+// it ended within graceMs (0, without a signal sent, when it had been reaped elsewhere), -1 when
+// it had to be killed.
 int StopProcess(pid_t pid, int graceMs = 5000, int pollMs = 2);
 
 // Reaps every child of this process that ends until each of `pids` has been reaped here or is
