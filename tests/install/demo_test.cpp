@@ -2,9 +2,7 @@
 // COM1 to COM3, the launcher with auto-run starts the three panels, and Ctrl-C or closing the
 // launcher ends everything and removes the demo's temporary folders. Without a display it says
 // so and fails.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +24,7 @@ using testkit::ChildrenOf;
 using testkit::Ended;
 using testkit::ExeOf;
 using testkit::ReapWithin;
+using testkit::SpawnProgram;
 using testkit::StopProcess;
 
 const std::string kScript = VANTREL_SOURCE_DIR "/scripts/run";
@@ -62,25 +61,12 @@ class DemoScript : public IsolatedTest {
             if (c.find('=') != std::string::npos) env.push_back(c);
         }
         env.push_back(std::string("VANTREL_BUILD=") + VANTREL_BUILD_DIR);
-        std::vector<char*> envp;
-        for (auto& e : env) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        std::vector<std::string> args = {"/bin/bash", kScript};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, output().c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        ASSERT_EQ(posix_spawn(&script_, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
-        posix_spawn_file_actions_destroy(&actions);
+        script_ = SpawnProgram("/bin/bash", {"/bin/bash", kScript}, output(), &env);
+        ASSERT_GT(script_, 0);
     }
 
-    // Waits for the script to end and returns its exit code (-1 on a time-out or a signal).
+    // Waits for the script to end and returns the code it exited with: -1 on a time-out, and
+    // for a signal too, so that 130 means its own Ctrl-C trap ran, not a death by SIGINT.
     int Finish(int timeoutMs = 60000) {
         if (ReapWithin(script_, timeoutMs, &status_) != script_) return -1;
         script_ = -1;
@@ -165,8 +151,9 @@ TEST_F(DemoScript, BringsUpThreePanelsOnSimulatedBoxesAndCtrlCCleansUp) {
     // Ctrl-C: the launcher closes, its panels end, the boxes go, the folders are removed.
     ASSERT_EQ(kill(script_, SIGINT), 0);
     EXPECT_EQ(Finish(), 130) << ReadFile(output());
-    EXPECT_TRUE(Ended(launcher));
-    for (const pid_t p : panelPids) EXPECT_TRUE(Ended(p));
+    // The script waits for the launcher but not for the panels, which may still be closing.
+    EXPECT_TRUE(WaitFor([&] { return Ended(launcher); }, 30000));
+    for (const pid_t p : panelPids) EXPECT_TRUE(WaitFor([&] { return Ended(p); }, 30000)) << p;
     EXPECT_FALSE(PathExists(demo));
 }
 
