@@ -23,7 +23,6 @@ std::string Sys(int err) {
 
 class ComOpenFailure : public IsolatedTest {
   protected:
-    ComOpenFailure() { std::filesystem::create_directories(env.comDir()); }
     std::string Entry(int n) const { return env.comDir() + "COM" + std::to_string(n); }
 };
 

@@ -33,7 +33,6 @@ TEST(PanelIniOfRow, NamesThePanelFileOfTheRowsTypeAndCom) {
 
 TEST_F(IsolatedTest, SupervisionAddsTheKeptReasonToMessageOneOnly) {
     std::filesystem::create_directories(env.settingsFolder());
-    std::filesystem::create_directories(env.comDir());
     const std::string gone = env.root() + "dev/ttyACM0";
     ASSERT_EQ(symlink(gone.c_str(), (env.comDir() + "COM5").c_str()), 0);
     AppSettings settings;
@@ -61,7 +60,6 @@ TEST_F(IsolatedTest, SupervisionAddsTheKeptReasonToMessageOneOnly) {
 TEST_F(LauncherTest, RealPanelThatCannotOpenItsPortIsLoggedWithTheReason) {
     // The real program as the row's panel; its settings folder is this test's, as the launcher's.
     settings.exePath = BinDir() + "vantrel";
-    std::filesystem::create_directories(env.comDir());
     const std::string gone = env.root() + "dev/ttyUSB0";
     ASSERT_EQ(symlink(gone.c_str(), (env.comDir() + "COM5").c_str()), 0);
     WriteFile(IniPath(), "[Option]\r\nCh1_COM=5\r\nCh1_MODE=3\r\n");

@@ -17,10 +17,7 @@
 
 namespace {
 
-class PanelOpenFailure : public IsolatedTest {
-  protected:
-    PanelOpenFailure() { std::filesystem::create_directories(env.comDir()); }
-};
+class PanelOpenFailure : public IsolatedTest {};
 
 TEST_F(PanelOpenFailure, DeviceGoneIsNamedInTheMessageAndKeptForTheLauncher) {
     const std::string gone = env.root() + "dev/ttyUSB3";
@@ -86,14 +83,13 @@ TEST_F(PanelOpenFailure, WithoutComDirThePortsFolderBesideTheSettingsIsUsed) {
     std::filesystem::create_directories(folder + "ports");
     BoxSim sim({"--box", "ad,link=" + folder + "ports/COM3"});
     ASSERT_TRUE(sim.ready());
-    const std::string comDir = std::getenv("VANTREL_COM_DIR");
     unsetenv("VANTREL_COM_DIR");
     AppSettings settings = PanelSettings(kRoleAd, 3, 2, folder);
     SerialLink::SetSettingsFolder(folder);  // as start-up does
     RecordedBoxes boxes(2);
     clsDlgAD panel(&settings);
     panel.show();
-    setenv("VANTREL_COM_DIR", comDir.c_str(), 1);
+    setenv("VANTREL_COM_DIR", env.comDir().c_str(), 1);
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(settings.deviceName, "QVX-A/D");
     panel.done(0);

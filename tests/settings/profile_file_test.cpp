@@ -2,10 +2,7 @@
 // bytes after writes, and failures that must leave the old file whole.
 #include "platform/profile_file.h"
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
