@@ -73,6 +73,25 @@ class UnpluggedBoxTest : public IsolatedTest {
         // "QVX-A/D 入力確認に失敗": no reply to a read command.
         ExpectErrorThenEndOnRequest(pid, 0, 15);
     }
+
+    // Runs an I/O panel on COM5, channel 2, until it has polled 20 times; then its box goes, by
+    // the control line "unplug" or by the box's own failure mode.
+    void IoPanelLosesItsBox(const std::string& box, bool unplugByControl) {
+        BoxSim sim({"--box", box});
+        ASSERT_TRUE(sim.ready());
+        slk_SetMainSta(2, 0);
+        const pid_t pid = StartProgram("vantrel", {"/5", "/QVX-IO", "/2"}, PanelOut());
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(WaitFor([&] { return sim.CountInLog("rx \"I\"") >= 20; }, 60000)) << sim.Log();
+        EXPECT_EQ(slk_GetChildErr(2), 0);
+
+        if (unplugByControl) {
+            ASSERT_TRUE(sim.Control("unplug"));
+        }
+        ASSERT_TRUE(sim.WaitForLog("unplugged", 60000)) << sim.Log();
+        // "QVX-I/O IO入力確認失敗": no reply to the input poll.
+        ExpectErrorThenEndOnRequest(pid, 2, 7);
+    }
 };
 
 }  // namespace
@@ -112,27 +131,10 @@ TEST_F(UnpluggedBoxTest, DaPanelBoxClosesOnItsCommand) {
 }
 
 TEST_F(UnpluggedBoxTest, IoPanelUnpluggedWhilePolling) {
-    BoxSim sim({"--box", "io,speed=9600,com=5,in=5A"});
-    ASSERT_TRUE(sim.ready());
-    slk_SetMainSta(2, 0);
-    const pid_t pid = StartProgram("vantrel", {"/5", "/QVX-IO", "/2"}, PanelOut());
-    ASSERT_GT(pid, 0);
-    ASSERT_TRUE(WaitFor([&] { return sim.CountInLog("rx \"I\"") >= 20; }, 60000)) << sim.Log();
-    EXPECT_EQ(slk_GetChildErr(2), 0);
-
-    ASSERT_TRUE(sim.Control("unplug"));
-    ASSERT_TRUE(sim.WaitForLog("unplugged", 60000));
-    // "QVX-I/O IO入力確認失敗": no reply to the input poll.
-    ExpectErrorThenEndOnRequest(pid, 2, 7);
+    IoPanelLosesItsBox("io,speed=9600,com=5,in=5A", true);
 }
 
 TEST_F(UnpluggedBoxTest, IoPanelBoxClosesOnAPoll) {
     // Identification (three commands), the first output command, then 40 polls answered.
-    BoxSim sim({"--box", "io,speed=9600,com=5,fail=close-after:44"});
-    ASSERT_TRUE(sim.ready());
-    slk_SetMainSta(2, 0);
-    const pid_t pid = StartProgram("vantrel", {"/5", "/QVX-IO", "/2"}, PanelOut());
-    ASSERT_GT(pid, 0);
-    ASSERT_TRUE(sim.WaitForLog("unplugged", 60000)) << sim.Log();
-    ExpectErrorThenEndOnRequest(pid, 2, 7);
+    IoPanelLosesItsBox("io,speed=9600,com=5,fail=close-after:44", false);
 }
