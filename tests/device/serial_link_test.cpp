@@ -33,7 +33,7 @@ class Pty {
         return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
     // Everything that arrived from the link within timeoutMs, once `want` bytes are there.
-    std::string Receive(size_t want, int timeoutMs = 10000) {
+    std::string Receive(size_t want, int timeoutMs = 30000) {
         std::string got;
         WaitFor(
             [&] {

@@ -15,7 +15,7 @@ class PtyBox {
     bool ok() const { return master_ >= 0; }
     bool Send(const std::string& bytes);
     // The next command line (without "\n") that arrives within timeoutMs, or "" when none.
-    std::string NextLine(int timeoutMs = 10000);
+    std::string NextLine(int timeoutMs = 30000);
     // Everything received so far that does not yet form a line, plus what arrives now.
     std::string Pending();
 

@@ -14,7 +14,7 @@
 
 // Runs step.Step() with the worker loop's 1 ms pause until cond holds or timeoutMs passes.
 template <class Cond>
-bool StepUntil(PanelWorkerStep& step, Cond cond, int timeoutMs = 10000) {
+bool StepUntil(PanelWorkerStep& step, Cond cond, int timeoutMs = 30000) {
     const int64_t end = NowMs() + timeoutMs;
     while (!cond()) {
         if (NowMs() > end) return false;
