@@ -139,9 +139,10 @@ QWidget* StripChartWindow::MakeSidePanel(int channels) {
         box->setIcon(Swatch(kChannelColours[i % 8]));
         box->setChecked(true);
         box->setToolTip(QString::fromUtf8("チェックを外すとこのチャンネルを隠します"));
-        // clicked comes only from the user, never from SetChannelState.
+        // clicked comes only from the user, never from SetChannelState; a channel the
+        // program does not allow has its box disabled, so it never gets here.
         QObject::connect(box, &QCheckBox::clicked, this, [this, i](bool checked) {
-            traces_->SetShown(i, allowed_[static_cast<size_t>(i)] && checked);
+            traces_->SetShown(i, checked);
             // The owner remembers the choice and hands the samples in again (the volts axis
             // follows what is shown).
             if (onUserShown) {
@@ -152,7 +153,6 @@ QWidget* StripChartWindow::MakeSidePanel(int channels) {
         });
         row->addWidget(box);
         boxes_.push_back(box);
-        allowed_.push_back(true);
     }
     row->addStretch(1);
     pauseButton_ = new QPushButton(QString::fromUtf8(kPauseText), bar);
@@ -193,7 +193,6 @@ void StripChartWindow::SetChannelName(int index, const std::string& name) {
 
 void StripChartWindow::SetChannelState(int index, bool allowed, bool userShown) {
     if (index < 0 || index >= channelCount()) return;
-    allowed_[static_cast<size_t>(index)] = allowed;
     QCheckBox* box = channelBox(index);
     box->setEnabled(allowed);
     box->setChecked(allowed && userShown);

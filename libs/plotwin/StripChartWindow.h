@@ -104,7 +104,6 @@ class StripChartWindow : public QWidget {
     QPushButton* csvButton_ = nullptr;
     QScrollBar* scrollBar_ = nullptr;
     std::vector<QCheckBox*> boxes_;
-    std::vector<bool> allowed_;
 
     SampleView sampleView_;
     int64_t keptFirst_ = 0, keptEnd_ = 0;  // the kept sample numbers at the last ShowSamples

@@ -181,6 +181,8 @@ TEST_F(PlotwinFeatures, HiddenChannelsAreKeptInTheSettingsFileAndComeBackAfterAR
     EXPECT_FALSE(w->ChannelDrawn(3));
     EXPECT_FALSE(w->channelBox(3)->isEnabled());
     GraphSetParameter(2, 5, "CH2", 500, 0);
+    ClickBox(w, 1);  // a greyed-out box takes no click: the user's choice stays
+    EXPECT_FALSE(w->ChannelDrawn(1));
     GraphSetParameter(2, 5, "CH2", 500, 1);
     EXPECT_TRUE(w->channelBox(1)->isEnabled());
     EXPECT_FALSE(w->channelBox(1)->isChecked());
