@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -67,28 +66,16 @@ Kind DaKind() {
             " tx \"P"};
 }
 
-// The simulator's log from byte `from` on.
-std::string LogFrom(const std::string& path, size_t from) {
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(from));
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return text;
-}
-
-size_t LogSize(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const auto size = in.tellg();
-    return size < 0 ? 0 : static_cast<size_t>(size);
-}
-
-// The first complete log line after `from` that contains text; "" when none came in timeoutMs.
-std::string WaitForLine(const std::string& path, size_t from, const std::string& text,
-                        int timeoutMs, size_t* end = nullptr) {
+// The first complete line of the simulator's log after byte `from` that contains text, and in
+// *end the offset after it; "" when none came in timeoutMs. The window's events are handled
+// meanwhile, as the panel's own event loop would, and only the log's new part is read.
+std::string WaitForLine(const Simulator& sim, size_t from, const std::string& text, int timeoutMs,
+                        size_t* end) {
     std::string found;
     WaitFor(
         [&] {
             QCoreApplication::processEvents();
-            const std::string log = LogFrom(path, from);
+            const std::string log = sim.LogFrom(from);
             const size_t at = log.find(text);
             if (at == std::string::npos) return false;
             const size_t nl = log.find('\n', at);
@@ -96,7 +83,7 @@ std::string WaitForLine(const std::string& path, size_t from, const std::string&
             const size_t start = log.rfind('\n', at);
             found = log.substr(start == std::string::npos ? 0 : start + 1,
                                nl - (start == std::string::npos ? 0 : start + 1));
-            if (end) *end = from + nl + 1;
+            *end = from + nl + 1;
             return true;
         },
         timeoutMs, kPollMs);
@@ -141,22 +128,26 @@ void RunClicks(QDialog* dialog, const Kind& kind, const Simulator& sim, int clic
     std::mt19937 random(12345);
     std::vector<double> latencies;
     int lost = 0;
+    // Only a click makes the panel send this command, so each search starts after the previous
+    // click's echo (the first after the panel's start-up commands).
+    size_t from = sim.Log().size();
     for (int n = 0; n < clicks; ++n) {
-        const size_t from = LogSize(sim.logPath());
         const double clickedAt = LocalDayMs();
         buttons[static_cast<size_t>(n) % buttons.size()]->click();
         size_t after = from;
-        const std::string line = WaitForLine(sim.logPath(), from, kind.command, 2000, &after);
+        const std::string line = WaitForLine(sim, from, kind.command, 2000, &after);
         if (line.empty()) {
             ++lost;
             if (lost > 3) break;
+            from = sim.Log().size();  // past a command that comes too late
             continue;
         }
         double ms = LogStampMs(line) + 0.5 - clickedAt;
         if (ms < -43200000) ms += 86400000;  // past midnight
         latencies.push_back(ms);
+        from = after;
         // The echo, and a pause at a random point of the worker's 1 ms loop.
-        WaitForLine(sim.logPath(), after, kind.echo, 2000);
+        WaitForLine(sim, after, kind.echo, 2000, &from);
         PumpMs(5 + static_cast<int>(random() % 16));
     }
     const double median = Percentile(latencies, 0.5);

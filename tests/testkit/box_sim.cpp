@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "testkit/child.h"
 #include "testkit/wait.h"
 
@@ -60,6 +63,12 @@ bool BoxSim::Control(const std::string& line) const {
 
 std::string BoxSim::Log() const {
     return ReadFile(logPath());
+}
+
+std::string BoxSim::LogFrom(size_t from) const {
+    std::ifstream in(logPath(), std::ios::binary);
+    if (!in.seekg(static_cast<std::streamoff>(from))) return "";
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool BoxSim::WaitForLog(const std::string& text, int timeoutMs, size_t after) const {

@@ -41,6 +41,9 @@ class BoxSim {
     std::string logPath() const { return dir_.path() + "sim.log"; }
     std::string Log() const;
     bool WaitForLog(const std::string& text, int timeoutMs = 30000, size_t after = 0) const;
+    // The log from byte `from` on, without reading the part before it: a caller that polls for
+    // new lines every millisecond need not read a long run's whole log each time.
+    std::string LogFrom(size_t from) const;
     // Number of times text occurs in the log.
     int CountInLog(const std::string& text) const;
 
