@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 
 namespace plotwin {
 namespace {
@@ -28,6 +29,18 @@ void SampleRing::Clear() {
     size_ = 0;
     total_ = 0;
     generation_ = NextGeneration();
+}
+
+void KeptSpan(const std::vector<SampleRing>& rings, int64_t* first, int64_t* end) {
+    int64_t f = std::numeric_limits<int64_t>::max(), e = 0;
+    for (const SampleRing& ring : rings) {
+        if (ring.size() == 0) continue;
+        f = std::min(f, ring.firstNumber());
+        e = std::max(e, ring.total());
+    }
+    if (f >= e) f = e = 0;
+    *first = f;
+    *end = e;
 }
 
 }  // namespace plotwin

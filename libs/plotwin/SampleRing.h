@@ -43,4 +43,9 @@ class SampleRing {
     uint64_t generation_ = 0;
 };
 
+// The sample numbers kept by any of the rings, *first .. *end - 1: from the oldest sample held
+// by any ring to the newest. Rings that hold nothing do not count; with nothing kept at all
+// both are 0.
+void KeptSpan(const std::vector<SampleRing>& rings, int64_t* first, int64_t* end);
+
 }  // namespace plotwin

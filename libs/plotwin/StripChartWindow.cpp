@@ -201,18 +201,9 @@ void StripChartWindow::SetChannelState(int index, bool allowed, bool userShown) 
 
 void StripChartWindow::ShowSamples(const std::vector<SampleRing>& rings) {
     const int n = std::min<int>(channelCount(), static_cast<int>(rings.size()));
-    int64_t first = std::numeric_limits<int64_t>::max(), end = 0;
-    for (int c = 0; c < n; ++c) {
-        const SampleRing& ring = rings[static_cast<size_t>(c)];
-        if (ring.size() == 0) continue;
-        first = std::min(first, ring.firstNumber());
-        end = std::max(end, ring.total());
-    }
-    if (first >= end) first = end = 0;
-    keptFirst_ = first;
-    keptEnd_ = end;
+    KeptSpan(rings, &keptFirst_, &keptEnd_);
 
-    const SampleView::Range r = sampleView_.Visible(first, end);
+    const SampleView::Range r = sampleView_.Visible(keptFirst_, keptEnd_);
     // Thinned to the plot's width: the line covers the same pixels, and a refresh handles a
     // few thousand points instead of the whole history.
     const int pixels = traces_->area().width() >= 1 ? static_cast<int>(traces_->area().width())

@@ -1,11 +1,9 @@
 #include "csv_export.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
 #include "platform/profile_file.h"
 
@@ -42,12 +40,8 @@ std::string SamplesCsv(const std::vector<SampleRing>& rings, const std::vector<s
     }
     out.push_back('\n');
 
-    int64_t first = std::numeric_limits<int64_t>::max(), end = 0;
-    for (const SampleRing& ring : rings) {
-        if (ring.size() == 0) continue;
-        first = std::min(first, ring.firstNumber());
-        end = std::max(end, ring.total());
-    }
+    int64_t first = 0, end = 0;
+    KeptSpan(rings, &first, &end);
     if (first >= end) return out;
     out.reserve(out.size() + static_cast<size_t>(end - first) * (rings.size() * 12 + 10));
     for (int64_t number = first; number < end; ++number) {

@@ -34,3 +34,31 @@ TEST(SampleRing, KeepsTheNewestSamplesWithStableNumbers) {
     EXPECT_EQ(tiny.size(), 1);
     EXPECT_DOUBLE_EQ(tiny.At(0), 2.0);
 }
+
+TEST(SampleRing, KeptSpanRunsFromTheOldestHeldToTheNewestOfAnyRing) {
+    int64_t first = -1, end = -1;
+    plotwin::KeptSpan({}, &first, &end);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(end, 0);
+
+    // A full small ring has dropped its oldest; a cleared ring holds nothing and does not
+    // pull the span back to 0.
+    std::vector<SampleRing> rings{SampleRing(3), SampleRing(10), SampleRing(10)};
+    for (int i = 0; i < 8; ++i) rings[0].Append(i);
+    for (int i = 0; i < 6; ++i) rings[1].Append(i);
+    rings[2].Append(1.0);
+    rings[2].Clear();
+    plotwin::KeptSpan(rings, &first, &end);
+    EXPECT_EQ(first, 0);  // the larger ring still holds sample 0
+    EXPECT_EQ(end, 8);
+
+    rings[1].Clear();
+    plotwin::KeptSpan(rings, &first, &end);
+    EXPECT_EQ(first, 5);
+    EXPECT_EQ(end, 8);
+
+    rings[0].Clear();
+    plotwin::KeptSpan(rings, &first, &end);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(end, 0);
+}
