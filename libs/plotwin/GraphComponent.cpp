@@ -79,11 +79,7 @@ void GraphComponent::Initialize(int channels, int refreshMs, int points, const c
     const int p = ClampOr(points, 2, kMaxPoints, kDefaultPoints);
     // A window made for the old parameters is made again (at once when it was shown).
     const bool wasOpen = window_ && window_->isVisible();
-    if (window_) {
-        SavePlacement();
-        window_->onHide = nullptr;
-        delete window_.data();
-    }
+    CloseWindow();
     Reset(c, r, p);
     iniPath_ = iniPath ? iniPath : "";
     userShown_ = ReadShownChannels(iniPath_, c);
@@ -181,14 +177,18 @@ void GraphComponent::Refresh() {
 }
 
 void GraphComponent::Terminate() {
-    if (window_) {
-        SavePlacement();
-        window_->onHide = nullptr;
-        delete window_.data();
-    }
+    CloseWindow();
     Reset(kMaxChannels, kDefaultRefreshMs, kDefaultPoints);
     iniPath_.clear();
     com_ = 0;
+}
+
+void GraphComponent::CloseWindow() {
+    if (!window_) return;
+    SavePlacement();
+    // Saved here once; the window is not to call back while it goes.
+    window_->onHide = nullptr;
+    delete window_.data();
 }
 
 void GraphComponent::RestorePlacement() {

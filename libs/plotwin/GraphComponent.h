@@ -56,6 +56,8 @@ class GraphComponent {
     GraphComponent();
     void Reset(int channels, int refreshMs, int points);
     void MakeWindow();
+    // Remembers the placement and deletes the window, if there is one.
+    void CloseWindow();
     void RestorePlacement();
     void SavePlacement();
     std::string CsvBaseName() const;

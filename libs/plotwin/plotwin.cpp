@@ -68,7 +68,8 @@ int GraphPutData(int ch, const double* values, int count, int step) {
 int GraphTerminate(void) {
     plotwin::TraceCall("GraphTerminate");
     // Never makes a component just to end it.
-    if (GraphComponent::Existing() && GraphComponent::Get()) GraphComponent::Get()->Terminate();
+    if (!GraphComponent::Existing()) return 0;
+    if (GraphComponent* g = GraphComponent::Get()) g->Terminate();
     return 0;
 }
 
