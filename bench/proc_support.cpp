@@ -63,17 +63,10 @@ ProcCpu ReadProcCpu(pid_t pid) {
         cpu.statMs =
             static_cast<double>(utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
     }
-    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    if (DIR* dir = opendir(tasks.c_str())) {
-        long long ns = 0;
-        while (dirent* e = readdir(dir)) {
-            if (e->d_name[0] == '.') continue;
-            long long runNs = 0;
-            std::ifstream in(tasks + "/" + e->d_name + "/schedstat");
-            if (in >> runNs) ns += runNs;
-        }
-        closedir(dir);
-        cpu.schedMs = static_cast<double>(ns) / 1e6;
+    const std::map<pid_t, ThreadRun> threads = ReadThreadRuns(pid);
+    if (!threads.empty()) {
+        cpu.schedMs = 0;
+        for (const auto& entry : threads) cpu.schedMs += entry.second.ms;
     }
     return cpu;
 }

@@ -19,7 +19,6 @@
 // verdict", which scripts/figures gathers into docs/FIGURES.md.
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -356,8 +355,10 @@ void CaseShutdown() {
         },
         30000, kPollMs);
     // Reap what came to this process (the launcher, and any panel it left behind).
-    while (waitpid(-1, nullptr, WNOHANG) > 0) {
-    }
+    std::vector<pid_t> ended = panels;
+    ended.push_back(launcher);
+    bool allReaped = false;
+    ReapUntilEnded(ended, 1000, &allReaped);
     double slowest = 0;
     std::string each;
     for (pid_t p : panels) {
