@@ -153,10 +153,16 @@ void RunClicks(QDialog* dialog, const Kind& kind, const Simulator& sim, int clic
     const double median = Percentile(latencies, 0.5);
     const double p99 = Percentile(latencies, 0.99);
     const double worst = Percentile(latencies, 1.0);
+    // When clicks sent nothing, the panel's error code tells whether its worker had stopped.
+    char why[100] = "";
+    if (lost) {
+        std::snprintf(why, sizeof why, " (%d clicks sent nothing; the panel's error code %d)", lost,
+                      slk_GetChildErr(kind.channel));
+    }
     char measured[200];
     std::snprintf(measured, sizeof measured,
                   "median %.1f ms, p99 %.1f ms, max %.1f ms over %zu clicks%s", median, p99, worst,
-                  latencies.size(), lost ? " (some clicks sent nothing)" : "");
+                  latencies.size(), why);
     const bool met = lost == 0 && !latencies.empty() && median <= 3.0 && p99 <= 10.0;
     if (!met) g_result = 1;
     char ratio[100];
