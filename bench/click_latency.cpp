@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "panels/clsDlgDA.h"
 #include "platform/module_path.h"
 #include "proc_support.h"
 #include "startup/CVantrelApp.h"
@@ -148,6 +149,17 @@ void RunClicks(QDialog* dialog, const Kind& kind, const Simulator& sim, int clic
         from = after;
         // The echo, and a pause at a random point of the worker's 1 ms loop.
         WaitForLine(sim, after, kind.echo, 2000, &from);
+        if (const auto* da = qobject_cast<const clsDlgDA*>(dialog)) {
+            // The D/A worker compares the echo with the value in effect when it reads it, and
+            // stops for good on a mismatch (code 13); on a loaded machine it may read the echo
+            // later than the pause below, so the next click waits until it has.
+            WaitFor(
+                [&] {
+                    QCoreApplication::processEvents();
+                    return !da->WaitingForEcho();
+                },
+                2000, kPollMs);
+        }
         PumpMs(5 + static_cast<int>(random() % 16));
     }
     const double median = Percentile(latencies, 0.5);
