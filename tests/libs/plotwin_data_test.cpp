@@ -1,13 +1,12 @@
 // The graph component's logic without a window: which samples the chart shows while following
 // and paused, the thinned traces kept from refresh to refresh, the CSV export and the hidden
 // channels in the settings file.
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <random>
@@ -25,6 +24,7 @@ using plotwin::EnvelopeCache;
 using plotwin::EnvelopePoint;
 using plotwin::SampleRing;
 using plotwin::SampleView;
+using testkit::FolderEntries;
 using Range = plotwin::SampleView::Range;
 
 namespace {
@@ -32,15 +32,6 @@ namespace {
 std::vector<std::string> Names(int n) {
     std::vector<std::string> names;
     for (int i = 1; i <= n; ++i) names.push_back("CH" + std::to_string(i));
-    return names;
-}
-
-// The entries of a folder, so a test sees any temporary file left behind.
-std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -259,21 +250,21 @@ TEST(SamplesCsv, WritesTheWholeFileOrNothing) {
     WriteFile(path, std::string(100000, 'x'));
     ASSERT_TRUE(plotwin::WriteSamplesCsv(path, rings, Names(8), 500, &error)) << error;
     EXPECT_EQ(ReadFile(path), text);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"out.csv"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"out.csv"});
 
     // A folder that does not exist: the system's reason, and nothing is made.
     const std::string missing = dir.path() + "missing/out.csv";
     error.clear();
     EXPECT_FALSE(plotwin::WriteSamplesCsv(missing, rings, Names(8), 500, &error));
-    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_EQ(error, std::strerror(ENOENT));
     EXPECT_FALSE(PathExists(dir.path() + "missing"));
 
     // A folder in the file's place is not replaced.
     ASSERT_EQ(mkdir((dir.path() + "folder.csv").c_str(), 0700), 0);
     EXPECT_FALSE(plotwin::WriteSamplesCsv(dir.path() + "folder.csv", rings, Names(8), 500, &error));
-    EXPECT_EQ(error, "Is a directory");
+    EXPECT_EQ(error, std::strerror(EISDIR));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "folder.csv"));
-    EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"folder.csv", "out.csv"}));
+    EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"folder.csv", "out.csv"}));
 }
 
 TEST(SamplesCsv, AWriteThatFailsHalfwayLeavesTheOldFile) {
@@ -289,10 +280,10 @@ TEST(SamplesCsv, AWriteThatFailsHalfwayLeavesTheOldFile) {
     EXPECT_TRUE(RunWithFileSizeLimit(4096, [&] {
         std::string error;
         const bool ok = plotwin::WriteSamplesCsv(path, rings, Names(8), 500, &error);
-        return !ok && error == "File too large";
+        return !ok && error == std::strerror(EFBIG);
     }));
     EXPECT_EQ(ReadFile(path), "Time [s],CH1\n0,1\n");
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"old.csv"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"old.csv"});
 }
 
 TEST(ChannelPrefs, HiddenChannelsRoundTripBesideThePlacement) {
@@ -311,7 +302,7 @@ TEST(ChannelPrefs, HiddenChannelsRoundTripBesideThePlacement) {
               "; seed\r\n[Window]\r\nLeft=10\r\n[Channels]\r\nShown1=1\r\nShown2=0\r\n"
               "Shown3=1\r\nShown4=1\r\nShown5=1\r\nShown6=1\r\nShown7=0\r\nShown8=1\r\n");
     EXPECT_EQ(plotwin::ReadShownChannels(ini, 8), shown);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"vantrelADg5.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"vantrelADg5.ini"});
 
     // Hand-edited values read by the profile rules: what reads 0 hides ("x" has no digits and
     // "0abc" reads 0), an empty value or a missing key shows, "12abc" reads 12 and shows.
@@ -335,5 +326,5 @@ TEST(ChannelPrefs, AFailedWriteIsReportedAndLosesNothing) {
     WriteFile(ini, "[Channels]\nShown1=0\n");
     EXPECT_TRUE(RunWithFileSizeLimit(8, [&] { return !plotwin::WriteShownChannels(ini, shown); }));
     EXPECT_EQ(ReadFile(ini), "[Channels]\nShown1=0\n");
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"g.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"g.ini"});
 }

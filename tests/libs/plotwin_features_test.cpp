@@ -15,7 +15,9 @@
 #include <QTimer>
 #include <QValueAxis>
 #include <QWheelEvent>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -314,7 +316,7 @@ TEST_F(PlotwinFeatures, CsvButtonSavesTheKeptSamplesAndReportsAFailure) {
     }
     EXPECT_NE(message.find("CSV ファイルを保存できませんでした"), std::string::npos) << message;
     EXPECT_NE(message.find(missing), std::string::npos) << message;
-    EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
+    EXPECT_NE(message.find(std::strerror(ENOENT)), std::string::npos) << message;
     EXPECT_FALSE(PathExists(env.root() + "missing"));
 
     // Cancelled: nothing written, nothing said.

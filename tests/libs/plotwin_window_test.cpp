@@ -250,16 +250,31 @@ TEST_F(PlotwinWindow, OpenedFromAModalPanelItBelongsToThePanel) {
     EXPECT_TRUE(w.isNull());
 }
 
-TEST(PlotwinOffThread, CallsFromAnotherThreadLeaveOnlyTheTrace) {
+TEST_F(PlotwinWindow, CallsFromAnotherThreadChangeNothingAndAreOnlyTraced) {
+    Prepare(5, ini());
+    Put(1, 2.5);
+    GraphComponent* g = GraphComponent::Existing();
+    ASSERT_NE(g, nullptr);
+    const int held = g->ring(0).size();
+    ASSERT_EQ(held, 1);
+
     GraphCallTraceClear();
     std::thread other([] {
-        GraphInitialize(8, 500, 20001, "/nonexistent/ADg1.ini");
+        GraphInitialize(8, 500, 100, "/nonexistent/ADg1.ini");
         GraphOpen();
-        const double v = 1;
-        GraphPutData(1, &v, 1, 1);
+        Put(1, 7);
+        GraphDataClear();
         GraphTerminate();
     });
     other.join();
-    EXPECT_EQ(GraphComponent::Existing(), nullptr);
-    EXPECT_EQ(GraphCallTrace(nullptr, 0) > 0, true);
+    // The same component with the same samples, still without a window.
+    EXPECT_EQ(GraphComponent::Existing(), g);
+    EXPECT_EQ(g->ring(0).size(), held);
+    EXPECT_EQ(g->ring(0).capacity(), 20001);
+    EXPECT_EQ(Window(), nullptr);
+    char trace[1024] = {};
+    GraphCallTrace(trace, sizeof trace);
+    EXPECT_EQ(std::string(trace),
+              "GraphInitialize 8 500 100 /nonexistent/ADg1.ini\nGraphOpen\nGraphPutData 1 7 1 1\n"
+              "GraphDataClear\nGraphTerminate\n");
 }
