@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-// The version shown in the start-up log line and the option dialog.
-inline constexpr const char* kVantrelVersion = "2.01";
+#include "vantrel_version.h"
+
+// The version shown in the start-up log line and the option dialog: the project's version.
+inline constexpr const char* kVantrelVersion = VANTREL_VERSION;
 
 // "QVX-I/O", "QVX-D/A", "QVX-A/D" for chMode 1, 2, 3; "" otherwise (log texts).
 std::string DeviceTypeName(int32_t mode);

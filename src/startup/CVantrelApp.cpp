@@ -7,6 +7,7 @@
 #include "startup/RoleDialogs.h"
 #include "startup/clsMesDlg.h"
 #include "startup/command_line.h"
+#include "startup/graph_seed_file.h"
 #include "startup/graph_setup.h"
 #include "startup/settings_paths.h"
 
@@ -43,7 +44,7 @@ bool CVantrelApp::InitInstance(const std::vector<std::string>& args,
 
     // First naming: everything beside the executable.
     SettingsFileNames names = NameSettingsFiles(exeFolder, baseName, settings_);
-    const std::string graphSeedFile = exeFolder + "PlotwinInitData";
+    const std::string graphSeedFile = FindGraphSeedFile(exeFolder);
     const std::string exePath = exeFolder + baseName;
 
     const SettingsFolderChoice choice = ChooseSettingsFolder(exeFolder, names.launcherIni);

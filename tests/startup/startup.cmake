@@ -4,3 +4,4 @@ vantrel_add_test(mes_dlg_test QT SOURCES ${CMAKE_CURRENT_LIST_DIR}/mes_dlg_test.
 vantrel_add_test(startup_app_test QT SOURCES ${CMAKE_CURRENT_LIST_DIR}/startup_app_test.cpp)
 vantrel_add_test(second_launcher_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/second_launcher_test.cpp)
 add_dependencies(second_launcher_test vantrel)
+vantrel_add_test(graph_seed_file_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/graph_seed_file_test.cpp)
