@@ -1,25 +1,22 @@
 // The installed program, as a user gets it from `cmake --install`: the files land where a
 // desktop and the loader look for them, the installed launcher runs on the installed libraries
 // (not the build tree's), closes on SIGTERM like its Close button, and starts the installed
-// executable as a panel that finds the graph component's seed beside it.
+// executable as a panel that finds the graph component's seed in the program's data folder.
 #include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "coordination/StatusWords.h"
+#include "install/installed_tree.h"
 #include "platform/profile_file.h"
 #include "settings/AppSettings.h"
 #include "support/child_process.h"
 #include "support/test_env.h"
 #include "testkit/proc_info.h"
-
-extern char** environ;
 
 namespace {
 
@@ -28,44 +25,16 @@ using testkit::CatchesSignals;
 using testkit::ExeOf;
 using testkit::ExitCodeWithin;
 
-// The environment of this test without LD_LIBRARY_PATH, so that only the programs' own search
-// path can lead them to their libraries.
-std::vector<std::string> ChildEnvironment() {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        if (std::strncmp(*e, "LD_LIBRARY_PATH=", 16) != 0) env.emplace_back(*e);
-    }
-    return env;
-}
-
-// Starts argv[0] with argv; its standard output and error go to outFile ("" keeps them).
-// Returns the pid, or -1.
+// Starts argv[0] with argv, with nothing in its environment that leads to the build tree; its
+// standard output and error go to outFile ("" keeps them). Returns the pid, or -1.
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& outFile = "") {
-    const std::vector<std::string> env = ChildEnvironment();
-    return SpawnProgram(argv[0], argv, outFile, &env);
+    return SpawnOutsideBuild(argv, VANTREL_BUILD_DIR, outFile);
 }
 
 // True once the process has handlers of its own for SIGTERM, SIGINT and SIGHUP, which the
 // launcher window sets up at its initialisation.
 bool CatchesTerminationSignals(pid_t pid) {
     return CatchesSignals(pid, {SIGTERM, SIGINT, SIGHUP});
-}
-
-// The path the running process pid mapped a file named fileName from ("" when none).
-std::string MappedFrom(pid_t pid, const std::string& fileName) {
-    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
-    std::string line;
-    while (std::getline(maps, line)) {
-        const size_t slash = line.find('/');
-        if (slash == std::string::npos) continue;
-        const std::string path = line.substr(slash);
-        if (path.size() >= fileName.size() + 1 &&
-            path.compare(path.size() - fileName.size() - 1, std::string::npos, "/" + fileName) ==
-                0) {
-            return path;
-        }
-    }
-    return "";
 }
 
 // The processes running exe with the arguments args (the whole command line after argv[0]).
@@ -153,8 +122,10 @@ TEST_F(InstalledVantrel, PutsProgramLibrariesSeedAndDesktopFilesInPlace) {
     for (const std::string& program : {Bin("vantrel"), Bin("qvx-boxsim")}) {
         EXPECT_EQ(access(program.c_str(), X_OK), 0) << program;
     }
-    // Start-up seeds the graph component's file from this one, beside the executable.
-    EXPECT_TRUE(PathExists(Bin("PlotwinInitData")));
+    // Start-up seeds the graph component's file from this one, in the program's data folder
+    // (not beside the executable: bin/ holds only programs).
+    EXPECT_TRUE(PathExists(prefix_ + "/" VANTREL_INSTALL_DATADIR "/vantrel/PlotwinInitData"));
+    EXPECT_FALSE(PathExists(Bin("PlotwinInitData")));
     for (const char* lib : {"libstatlink.so", "libhostprep.so", "libplotwin.so"}) {
         EXPECT_TRUE(PathExists(Lib(lib))) << lib;
     }
@@ -217,9 +188,11 @@ TEST_F(InstalledVantrel, LauncherRunsTheInstalledPanelOnASimulatedBox) {
             return panels.size() == 1;
         },
         60000));
-    // ... which found the seed beside it for its graph component's file, runs on the installed
-    // graph library, identified the box and polls its inputs.
+    // ... which found the seed in the data folder for its graph component's file, runs on the
+    // installed graph library, identified the box and polls its inputs.
     EXPECT_TRUE(WaitFor([&] { return PathExists(env.settingsFolder() + "vantrelADg1.ini"); }));
+    EXPECT_EQ(ReadFile(env.settingsFolder() + "vantrelADg1.ini").rfind("; Settings of the A/D", 0),
+              0u);
     EXPECT_TRUE(WaitFor([&] { return !MappedFrom(panels[0], "libplotwin.so").empty(); }));
     EXPECT_EQ(MappedFrom(panels[0], "libplotwin.so"), Lib("libplotwin.so"));
     EXPECT_TRUE(
