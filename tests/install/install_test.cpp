@@ -190,9 +190,11 @@ TEST_F(InstalledVantrel, LauncherRunsTheInstalledPanelOnASimulatedBox) {
         60000));
     // ... which found the seed in the data folder for its graph component's file, runs on the
     // installed graph library, identified the box and polls its inputs.
-    EXPECT_TRUE(WaitFor([&] { return PathExists(env.settingsFolder() + "vantrelADg1.ini"); }));
-    EXPECT_EQ(ReadFile(env.settingsFolder() + "vantrelADg1.ini").rfind("; Settings of the A/D", 0),
-              0u);
+    // (The copy is made while the panel starts: the test waits for the whole first line.)
+    EXPECT_TRUE(WaitFor([&] {
+        return ReadFile(env.settingsFolder() + "vantrelADg1.ini")
+                   .rfind("; Settings of the A/D graph window", 0) == 0;
+    }));
     EXPECT_TRUE(WaitFor([&] { return !MappedFrom(panels[0], "libplotwin.so").empty(); }));
     EXPECT_EQ(MappedFrom(panels[0], "libplotwin.so"), Lib("libplotwin.so"));
     EXPECT_TRUE(
