@@ -14,31 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/profile_lines.h"
+
 namespace {
-
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
 
 // One line of a profile file: where its text lies in the file and how long its line end is.
 struct RawLine {
@@ -50,7 +28,7 @@ struct RawLine {
 // Splits text into lines at CR LF, LF or a lone CR, starting after a byte-order mark.
 std::vector<RawLine> SplitProfileLines(const std::string& text) {
     std::vector<RawLine> lines;
-    size_t pos = text.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0 ? kUtf8Bom.size() : 0;
+    size_t pos = text.compare(0, kProfileBom.size(), kProfileBom) == 0 ? kProfileBom.size() : 0;
     while (pos < text.size()) {
         RawLine line;
         line.begin = pos;
@@ -67,45 +45,6 @@ std::vector<RawLine> SplitProfileLines(const std::string& text) {
     return lines;
 }
 
-enum class LineKind { kOther, kSection, kKey };
-
-// What a line means to the profile reader: a section header with its name, a key line with
-// its key and (when it has an "=") its value, or something else (blank, comment).
-struct ParsedLine {
-    LineKind kind = LineKind::kOther;
-    std::string_view name;  // section name or key
-    bool hasValue = false;
-    std::string_view value;
-};
-
-ParsedLine ParseLine(std::string_view text) {
-    ParsedLine parsed;
-    std::string_view s = Trim(text);
-    if (s.empty() || s.front() == ';') return parsed;
-    if (s.front() == '[') {
-        s.remove_prefix(1);
-        const size_t close = s.find(']');
-        if (close != std::string_view::npos) s = s.substr(0, close);
-        parsed.kind = LineKind::kSection;
-        parsed.name = Trim(s);
-        return parsed;
-    }
-    parsed.kind = LineKind::kKey;
-    const size_t eq = s.find('=');
-    if (eq == std::string_view::npos) {
-        parsed.name = s;
-        return parsed;
-    }
-    parsed.name = Trim(s.substr(0, eq));
-    parsed.hasValue = true;
-    std::string_view value = Trim(s.substr(eq + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-        value = value.substr(1, value.size() - 2);
-    }
-    parsed.value = value;
-    return parsed;
-}
-
 // Where section/key lies in a file: the index of the first header of the section (or -1),
 // the index of the first matching key line inside it (or -1), and the last key line of the
 // section, after which a new key goes.
@@ -120,20 +59,21 @@ KeyLocation LocateKey(const std::string& text, const std::vector<RawLine>& lines
     KeyLocation where;
     bool inSection = false;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const ParsedLine parsed =
-            ParseLine(std::string_view(text).substr(lines[i].begin, lines[i].length));
-        if (parsed.kind == LineKind::kSection) {
+        const ProfileLine parsed =
+            ParseProfileLine(std::string_view(text).substr(lines[i].begin, lines[i].length));
+        if (parsed.kind == ProfileLineKind::kSection ||
+            parsed.kind == ProfileLineKind::kBrokenHeader) {
             if (inSection) break;  // only the first section of a name is read
-            if (SameName(parsed.name, section)) {
+            if (parsed.kind == ProfileLineKind::kSection && SameProfileName(parsed.name, section)) {
                 inSection = true;
                 where.sectionLine = static_cast<int>(i);
                 where.lastKeyLine = static_cast<int>(i);
             }
             continue;
         }
-        if (!inSection || parsed.kind != LineKind::kKey) continue;
+        if (!inSection || parsed.kind != ProfileLineKind::kKey) continue;
         where.lastKeyLine = static_cast<int>(i);
-        if (SameName(parsed.name, key)) {
+        if (SameProfileName(parsed.name, key)) {
             where.keyLine = static_cast<int>(i);
             break;
         }
@@ -230,11 +170,11 @@ bool FailWith(int error, const std::string& temp = std::string()) {
     return false;
 }
 
-bool HasLineBreak(std::string_view s) {
-    return s.find_first_of("\r\n") != std::string_view::npos;
-}
-
 }  // namespace
+
+bool IsReadOnlyByMode(unsigned mode) {
+    return (mode & S_IWUSR) == 0;
+}
 
 int GetPrivateProfileInt(const std::string& section, const std::string& key, int def,
                          const std::string& path) {
@@ -242,10 +182,12 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
     bool exists = false;
     if (!ReadWholeFile(path, &text, &exists) || !exists) return def;
     const std::vector<RawLine> lines = SplitProfileLines(text);
-    const KeyLocation where = LocateKey(text, lines, Trim(section), Trim(key));
+    const KeyLocation where =
+        LocateKey(text, lines, TrimProfileBlanks(section), TrimProfileBlanks(key));
     if (where.keyLine < 0) return def;
     const RawLine& line = lines[static_cast<size_t>(where.keyLine)];
-    const ParsedLine parsed = ParseLine(std::string_view(text).substr(line.begin, line.length));
+    const ProfileLine parsed =
+        ParseProfileLine(std::string_view(text).substr(line.begin, line.length));
     if (!parsed.hasValue || parsed.value.empty()) return def;
     return ParseProfileInt(parsed.value);
 }
@@ -253,14 +195,9 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path) {
     // Names and values that would break the line structure are refused rather than written.
-    const std::string_view sectionName = Trim(section);
-    const std::string_view keyName = Trim(key);
-    if (sectionName.empty() || keyName.empty() || HasLineBreak(section) || HasLineBreak(key) ||
-        HasLineBreak(value) || sectionName.find(']') != std::string_view::npos ||
-        keyName.find('=') != std::string_view::npos || keyName.front() == '[' ||
-        keyName.front() == ';') {
-        return false;
-    }
+    if (!IsWritableProfileEntry(section, key, value)) return false;
+    const std::string_view sectionName = TrimProfileBlanks(section);
+    const std::string_view keyName = TrimProfileBlanks(key);
 
     std::string text;
     bool exists = false;
@@ -316,6 +253,9 @@ bool ReplaceFileContent(const std::string& path, const std::string& text) {
     struct stat old {};
     const bool hadOld = stat(target.c_str(), &old) == 0;
     if (hadOld && !S_ISREG(old.st_mode)) return FailWith(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+    // The rename would replace a file whatever its mode; a file its owner has made read-only
+    // is refused instead, also for root, who could write it anyway.
+    if (hadOld && IsReadOnlyByMode(old.st_mode)) return FailWith(EACCES);
 
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "./" : target.substr(0, slash + 1);

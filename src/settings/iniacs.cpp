@@ -9,28 +9,10 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <string_view>
 
 #include "platform/profile_file.h"
-
-namespace {
-
-const std::string kUtf8Bom = "\xEF\xBB\xBF";
-
-bool HasLineBreak(const std::string& s) {
-    return s.find_first_of("\r\n") != std::string::npos;
-}
-
-bool BeginsWith(const std::string& line, const std::string& prefix) {
-    return line.compare(0, prefix.size(), prefix) == 0;
-}
-
-// True when the byte at offset ends a key name: "=", a blank or the end of the line.
-bool EndsKeyName(const std::string& line, size_t offset) {
-    return offset >= line.size() || line[offset] == '=' || line[offset] == ' ' ||
-           line[offset] == '\t';
-}
-
-}  // namespace
+#include "platform/profile_lines.h"
 
 iniacs::iniacs() = default;
 
@@ -47,26 +29,27 @@ int iniacs::WriteInt(const std::string& key, const std::string& section, int val
 }
 
 int iniacs::SetLine(const std::string& section, const std::string& key, const std::string& text) {
-    // A line break in a name or value would split the edited line in two, and an empty key
-    // would match (and replace) whatever line follows the header: such edits are refused.
-    if (key.empty() || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(text)) {
-        return 0;
-    }
+    // Names and values that would not read back as written (a line break would split the
+    // edited line in two, an empty key would match whatever line follows the header) are
+    // refused, as the write-through writer refuses them.
+    if (!IsWritableProfileEntry(section, key, text)) return 0;
     if (!loaded) {
         if (!LoadLines()) return 0;
         loaded = 1;
     }
+    const std::string sectionName(TrimProfileBlanks(section));
+    const std::string keyName(TrimProfileBlanks(key));
     int position = -1;
     int keyFound = 0;
     size_t insertAt;
-    if (FindKey(section, key, &position, &keyFound)) {
+    if (FindKey(sectionName, keyName, &position, &keyFound)) {
         if (keyFound) lines.erase(lines.begin() + position);
         insertAt = static_cast<size_t>(position);
     } else {
-        lines.push_back("[" + section + "]");
+        lines.push_back("[" + sectionName + "]");
         insertAt = lines.size();
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), key + "=" + text);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), keyName + "=" + text);
     return 1;
 }
 
@@ -80,6 +63,12 @@ int iniacs::LoadLines() {
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
+        return 0;
+    }
+    // A file its owner made read-only is never written back, also when root could open it.
+    if (IsReadOnlyByMode(info.st_mode)) {
+        close(fd);
+        errno = EACCES;
         return 0;
     }
     std::string text;
@@ -115,30 +104,38 @@ int iniacs::LoadLines() {
 
 int iniacs::FindKey(const std::string& section, const std::string& key, int* position,
                     int* keyFound) const {
-    const std::string header = "[" + section + "]";
     *position = -1;
     *keyFound = 0;
     int sectionFound = 0;
     const int count = static_cast<int>(lines.size());
     for (int i = 0; i < count; ++i) {
-        const std::string& line = lines[static_cast<size_t>(i)];
+        std::string_view line = lines[static_cast<size_t>(i)];
+        // The reader skips a UTF-8 byte-order mark before the first line; so does this match,
+        // or a file saved by an editor with a BOM would get a second header.
+        if (i == 0 && line.compare(0, kProfileBom.size(), kProfileBom) == 0) {
+            line.remove_prefix(kProfileBom.size());
+        }
+        // Headers and keys are found by the reader's rules (letter case and blanks around the
+        // names ignored): a line that the reader takes for the section or the key but this
+        // writer did not would stay in front of the edit, and the edit would never be read.
+        const ProfileLine parsed = ParseProfileLine(line);
         if (!sectionFound) {
-            // The reader skips a UTF-8 byte-order mark before the first line; so does this
-            // match, or a file saved by an editor with a BOM would get a second header.
-            const bool bom = i == 0 && BeginsWith(line, kUtf8Bom);
-            if (line.compare(bom ? kUtf8Bom.size() : 0, header.size(), header) == 0) {
+            if (parsed.kind == ProfileLineKind::kSection && SameProfileName(parsed.name, section)) {
                 sectionFound = 1;
             }
             continue;
         }
-        // Byte-exact prefix match, never trimmed. The key must be followed by "=", a blank or
-        // the end of the line, so that writing Top never replaces a TopMost line.
-        if (BeginsWith(line, key) && EndsKeyName(line, key.size())) {
+        // The whole key name must match, not only its beginning, so that writing Top never
+        // replaces a TopMost line.
+        if (parsed.kind == ProfileLineKind::kKey && SameProfileName(parsed.name, key)) {
             *position = i;
             *keyFound = 1;
             return sectionFound;
         }
-        if (!line.empty() && line.front() == '[') {
+        // The section ends at the next header, also at a broken one ("[" without "]"), after
+        // which the reader counts no key to this section.
+        if (parsed.kind == ProfileLineKind::kSection ||
+            parsed.kind == ProfileLineKind::kBrokenHeader) {
             *position = i;
             return sectionFound;
         }

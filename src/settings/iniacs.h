@@ -17,11 +17,14 @@ class iniacs {
     // buffered.
     int WriteInt(const std::string& key, const std::string& section, int value);
 
-    // Buffered edit: 1 on success, 0 when the file cannot be read.
+    // Buffered edit: 1 on success; 0 when the entry would not read back as written
+    // (IsWritableProfileEntry), or the file cannot be read or is read-only (IsReadOnlyByMode).
     int SetLine(const std::string& section, const std::string& key, const std::string& text);
-    // Reads the file into lines; non-zero on success.
+    // Reads the file into lines; non-zero on success, 0 (errno EACCES) for a read-only file.
     int LoadLines();
-    // 1 if the section was found; position and keyFound as described at the definition.
+    // 1 if the section was found. Section and key are found by the profile reader's rules
+    // (platform/profile_lines.h). position: the key's line (keyFound 1), else the line before
+    // which a new key goes: the next header, or the end.
     int FindKey(const std::string& section, const std::string& key, int* position,
                 int* keyFound) const;
     // Writes lines back to the file, each followed by CR LF. False when the file could not be

@@ -1,11 +1,15 @@
 // Property: random ini text plus random buffered edits, and every line that was not edited
-// comes back byte for byte and in order (its line end becoming CR LF).
+// comes back byte for byte and in order (its line end becoming CR LF); a line taken out is one
+// that holds an edited key as a reader sees it (any letter case, blanks around it).
 #include <algorithm>
+#include <cctype>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/profile_file.h"
 #include "settings/iniacs.h"
 #include "support/test_env.h"
 
@@ -31,6 +35,7 @@ std::string RandomLine(std::mt19937& rng) {
     static const char* const kPieces[] = {
         "[S0]",  "[S1]",  "[S2]",   "[s1]", "[S1] x", "K0=1", "K1=22", "K2",
         "K10=5", " K0=3", "; K1=4", "",     "=",      "[",    "K1 =7", "\xE4\xBA\x88\xE5\x82\x99=1",
+        "[S2",   " [s0]", "k2 = 9", "K0",
     };
     const int kind = static_cast<int>(rng() % 4);
     if (kind < 3) return kPieces[rng() % (sizeof kPieces / sizeof kPieces[0])];
@@ -69,11 +74,21 @@ void MatchInOrder(const std::vector<std::string>& a, const std::vector<std::stri
     }
 }
 
-bool StartsWithKey(const std::string& line, const std::set<std::string>& keys) {
-    for (const std::string& key : keys) {
-        if (line.compare(0, key.size(), key) == 0) return true;
-    }
-    return false;
+std::string TrimBlanks(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return s.substr(b, e - b);
+}
+
+// The key a line holds as a reader of ini files sees it, in lower case: the text before "=" (or
+// the whole line) without the blanks around it; "" for blank lines, comments and headers.
+std::string KeyOf(const std::string& line) {
+    const std::string text = TrimBlanks(line);
+    if (text.empty() || text.front() == ';' || text.front() == '[') return "";
+    std::string key = TrimBlanks(text.substr(0, text.find('=')));
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
 }
 
 }  // namespace
@@ -94,6 +109,7 @@ TEST(IniEditProperty, EveryUneditedLineSurvivesByteForByte) {
 
         std::set<std::string> editedKeys, editedSections;
         std::vector<std::string> written;
+        std::map<std::pair<std::string, std::string>, int> lastValue;
         {
             iniacs ini;
             ini.iniPath = path;
@@ -104,10 +120,16 @@ TEST(IniEditProperty, EveryUneditedLineSurvivesByteForByte) {
                 const std::string key = "K" + std::to_string(rng() % 3);
                 const int value = static_cast<int>(rng() % 2000) - 1000;
                 ASSERT_EQ(ini.WriteInt(key, section, value), 1);
-                editedKeys.insert(key);
+                editedKeys.insert(KeyOf(key));
                 editedSections.insert("[" + section + "]");
                 written.push_back(key + "=" + std::to_string(value));
+                lastValue[{section, key}] = value;
             }
+        }
+        // Every edit is what a reader now reads.
+        for (const auto& [name, value] : lastValue) {
+            EXPECT_EQ(GetPrivateProfileInt(name.first, name.second, -7777, path), value)
+                << "seed " << seed << ": [" << name.first << "] " << name.second;
         }
 
         const std::string after = ReadFile(path);
@@ -124,7 +146,7 @@ TEST(IniEditProperty, EveryUneditedLineSurvivesByteForByte) {
         for (size_t i = 0; i < before.size(); ++i) {
             if (keptBefore[i]) continue;
             ++removed;
-            EXPECT_TRUE(StartsWithKey(before[i], editedKeys))
+            EXPECT_EQ(editedKeys.count(KeyOf(before[i])), 1u)
                 << "seed " << seed << ": lost line '" << before[i] << "'";
         }
         EXPECT_LE(removed, written.size()) << "seed " << seed;

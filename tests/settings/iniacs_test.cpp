@@ -4,8 +4,10 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "platform/profile_file.h"
 #include "support/test_env.h"
@@ -58,13 +60,103 @@ TEST(Iniacs, BufferedEditsGiveExactBytes) {
     // LF line ends come back as CR LF, and a missing final line break is added.
     EXPECT_EQ(EditOnce(path, "[System]\nLeft=1\n\n[Graph]\nTop=3", "Graph", "Top", 4),
               "[System]\r\nLeft=1\r\n\r\n[Graph]\r\nTop=4\r\n");
+}
 
-    // Headers are matched byte for byte: a lower-case header is not the section, a key line
-    // with leading blanks is not the key. The new lines come in addition; nothing is lost.
-    EXPECT_EQ(EditOnce(path, "[system]\r\nLeft=1\r\n", "System", "Left", 2),
-              "[system]\r\nLeft=1\r\n[System]\r\nLeft=2\r\n");
-    EXPECT_EQ(EditOnce(path, "[System]\r\n  Left=1\r\n", "System", "Left", 2),
-              "[System]\r\n  Left=1\r\nLeft=2\r\n");
+TEST(Iniacs, BufferedEditsFindSectionsAndKeysAsTheReaderDoes) {
+    TempDir dir;
+    const std::string path = dir.path() + "r.ini";
+
+    // A header and a key edited by hand in other letter case and with blanks: the key's line
+    // is replaced under that header, no second header comes, and the value reads back.
+    EXPECT_EQ(EditOnce(path, "[ system ]\r\n  left = 1\r\nTop=2\r\n", "System", "Left", 5),
+              "[ system ]\r\nLeft=5\r\nTop=2\r\n");
+    EXPECT_EQ(GetPrivateProfileInt("System", "Left", -1, path), 5);
+    EXPECT_EQ(EditOnce(path, "[system] note\r\nTop=2\r\n", "System", "Left", 6),
+              "[system] note\r\nTop=2\r\nLeft=6\r\n");
+
+    // An indented header ends the section: its keys are not this section's.
+    EXPECT_EQ(EditOnce(path, "[System]\r\nTop=1\r\n  [Graph]\r\nLeft=3\r\n", "System", "Left", 7),
+              "[System]\r\nTop=1\r\nLeft=7\r\n  [Graph]\r\nLeft=3\r\n");
+    EXPECT_EQ(GetPrivateProfileInt("System", "Left", -1, path), 7);
+    EXPECT_EQ(GetPrivateProfileInt("Graph", "Left", -1, path), 3);
+
+    // A header without its "]" is none, but it ends the section before it: the key after it
+    // belongs to no section and stays; a write to the named section adds a real header.
+    const std::string broken = "[System]\r\nTop=1\r\n  [Graph\r\nLeft=3\r\n";
+    EXPECT_EQ(EditOnce(path, broken, "System", "Left", 8),
+              "[System]\r\nTop=1\r\nLeft=8\r\n  [Graph\r\nLeft=3\r\n");
+    EXPECT_EQ(GetPrivateProfileInt("System", "Left", -1, path), 8);
+    EXPECT_EQ(EditOnce(path, broken, "Graph", "Left", 9), broken + "[Graph]\r\nLeft=9\r\n");
+    EXPECT_EQ(GetPrivateProfileInt("Graph", "Left", -1, path), 9);
+}
+
+TEST(Iniacs, BufferedEditsOfAFileWithoutAFinalLineEnd) {
+    TempDir dir;
+    const std::string path = dir.path() + "e.ini";
+    // An existing section and a new one, in one object: the last line gets its line end, the
+    // new lines are lines of their own, and everything reads back.
+    WriteFile(path, "[System]\r\nLeft=1\r\n[Graph]\r\nTop=3");
+    {
+        auto ini = Buffered(path);
+        EXPECT_EQ(ini->WriteInt("Width", "Graph", 4), 1);
+        EXPECT_EQ(ini->WriteInt("Range", "Setting", 1), 1);
+    }
+    EXPECT_EQ(ReadFile(path),
+              "[System]\r\nLeft=1\r\n[Graph]\r\nTop=3\r\nWidth=4\r\n[Setting]\r\nRange=1\r\n");
+    EXPECT_EQ(GetPrivateProfileInt("Graph", "Top", -1, path), 3);
+    EXPECT_EQ(GetPrivateProfileInt("Graph", "Width", -1, path), 4);
+    EXPECT_EQ(GetPrivateProfileInt("Setting", "Range", -1, path), 1);
+
+    // The last line a comment: the new section still starts on a line of its own.
+    EXPECT_EQ(EditOnce(path, "[System]\r\nLeft=1\r\n; end", "Setting", "Range", 0),
+              "[System]\r\nLeft=1\r\n; end\r\n[Setting]\r\nRange=0\r\n");
+    EXPECT_EQ(GetPrivateProfileInt("Setting", "Range", -1, path), 0);
+}
+
+TEST(Iniacs, ReadOnlyFilesStayAsTheyAre) {
+    TempDir dir;
+    const std::string path = dir.path() + "locked.ini";
+    const std::string original = "[System]\r\nLeft=1\r\n";
+    // Locked for everyone, and locked by its owner only (the group may write): both are
+    // read-only, also to root, who could open them for writing.
+    for (const mode_t mode : {0444, 0464}) {
+        WriteFile(path, original);
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+        {
+            auto ini = Buffered(path);
+            EXPECT_EQ(ini->WriteInt("Left", "System", 2), 0) << std::oct << mode;
+            EXPECT_EQ(ini->loaded, 0);
+        }
+        {
+            iniacs ini;  // write-through: the write fails, WriteInt reports 1 as always
+            ini.iniPath = path;
+            EXPECT_EQ(ini.WriteInt("Left", "System", 3), 1);
+        }
+        EXPECT_FALSE(WritePrivateProfileString("System", "Top", "4", path));
+        EXPECT_EQ(ReadFile(path), original) << std::oct << mode;
+        struct stat info {};
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+    }
+
+    // Made read-only after the buffered load: the write-back fails and changes nothing.
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    {
+        auto ini = Buffered(path);
+        EXPECT_EQ(ini->WriteInt("Left", "System", 5), 1);
+        ASSERT_EQ(chmod(path.c_str(), 0400), 0);
+        errno = 0;
+        EXPECT_FALSE(ini->FlushLines());
+        EXPECT_EQ(errno, EACCES);
+        ini->loaded = 0;
+    }
+    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(testkit::FolderEntries(dir.path()), std::vector<std::string>{"locked.ini"});
+}
+
+TEST(Iniacs, BufferedEditsKeepWholeNamesAndByteOrderMarks) {
+    TempDir dir;
+    const std::string path = dir.path() + "n.ini";
 
     // A key is a whole name: writing Top keeps a TopMost line.
     EXPECT_EQ(EditOnce(path, "[System]\r\nTopMost=1\r\nTop =2\r\n", "System", "Top", 3),

@@ -45,6 +45,8 @@ TEST(ProfileReader, ReadsExistingFilesLikeTheWindowsReader) {
               "Empty=\r\n"
               "Blank=   \r\n"
               "Quoted=\"\"\r\n"
+              " [Other\r\n"
+              "Broken=3\r\n"
               "[Other]\r\n"
               "Com=9\r\n"
               "[option]\r\n"
@@ -62,7 +64,9 @@ TEST(ProfileReader, ReadsExistingFilesLikeTheWindowsReader) {
     EXPECT_EQ(Read("Option", "Extra", path), -77);    // a repeated section is not merged
     EXPECT_EQ(Read("Option", "Orphan", path), -77);   // before the first section: no section
     EXPECT_EQ(Read("", "Orphan", path), -77);
-    EXPECT_EQ(Read("Other", "Com", path), 9);
+    EXPECT_EQ(Read("Other", "Com", path), 9);        // "[Other" without "]" is no header ...
+    EXPECT_EQ(Read("Other", "Broken", path), -77);   // ... and its keys belong to no section
+    EXPECT_EQ(Read("Option", "Broken", path), -77);  // ... but it ends the section before it
     EXPECT_EQ(Read("Missing", "Com", path), -77);
     EXPECT_EQ(Read("Option", "Missing", path), -77);
     EXPECT_EQ(Read("Option", "Com", dir.path() + "none.ini"), -77);
@@ -152,6 +156,26 @@ TEST(ProfileWriter, CreatesSectionsAndKeysAndKeepsEveryOtherByte) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(Read("A", "K", path), 8);
 
+    // A header without its "]" ends the section before it but names none: a key for that
+    // section goes before it, a write to the section it seems to name adds a real header.
+    WriteFile(path, "[S]\r\nA=1\r\n[T\r\nB=2\r\n");
+    ASSERT_TRUE(WritePrivateProfileString("S", "B", "3", path));
+    ASSERT_TRUE(WritePrivateProfileString("T", "B", "4", path));
+    EXPECT_EQ(ReadFile(path), "[S]\r\nA=1\r\nB=3\r\n[T\r\nB=2\r\n[T]\r\nB=4\r\n");
+    EXPECT_EQ(Read("S", "B", path), 3);
+    EXPECT_EQ(Read("T", "B", path), 4);
+
+    // No line end after the last line: a new section and a new key of an existing one each
+    // start on a line of their own, the bytes before stay, and both read back.
+    WriteFile(path, "[S]\r\nA=1\r\n[T]\r\nB=2");
+    ASSERT_TRUE(WritePrivateProfileString("U", "C", "3", path));
+    EXPECT_EQ(ReadFile(path), "[S]\r\nA=1\r\n[T]\r\nB=2\r\n[U]\r\nC=3\r\n");
+    WriteFile(path, "[S]\r\nA=1\r\n[T]\r\nB=2");
+    ASSERT_TRUE(WritePrivateProfileString("T", "C", "4", path));
+    EXPECT_EQ(ReadFile(path), "[S]\r\nA=1\r\n[T]\r\nB=2\r\nC=4\r\n");
+    EXPECT_EQ(Read("T", "B", path), 2);
+    EXPECT_EQ(Read("T", "C", path), 4);
+
     // A file whose first line ends in a lone CR: the new key's CR must not join the LF of the
     // empty line after it into one line end, which would lose that line.
     WriteFile(path, "[S]\rA=1\r\n\n");
@@ -218,6 +242,15 @@ TEST(FileReplacement, AFailureLeavesTheFailingStepsErrorInErrno) {
     EXPECT_FALSE(ReplaceFileContent(fifo, "x"));
     EXPECT_EQ(errno, EINVAL);
 
+    // A read-only file (by its owner's write bit, whoever asks): left as it is.
+    const std::string readOnly = dir.path() + "read-only.csv";
+    WriteFile(readOnly, "old\n");
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    errno = 0;
+    EXPECT_FALSE(ReplaceFileContent(readOnly, "new\n"));
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(ReadFile(readOnly), "old\n");
+
     // A folder that cannot be written: the temporary file cannot be made.
     if (geteuid() != 0) {
         const std::string locked = dir.path() + "locked/";
@@ -242,6 +275,7 @@ TEST(FileReplacement, AFailureLeavesTheFailingStepsErrorInErrno) {
         return !ok && errno == EFBIG;
     }));
     EXPECT_EQ(ReadFile(path), "old\n");
-    // folder.csv, fifo.csv, big.csv and (when not root) locked: no temporary file left.
-    EXPECT_EQ(FilesIn(dir.path()), geteuid() != 0 ? 4 : 3);
+    // folder.csv, fifo.csv, read-only.csv, big.csv and (when not root) locked/: no temporary
+    // file left.
+    EXPECT_EQ(FilesIn(dir.path()), geteuid() != 0 ? 5 : 4);
 }
