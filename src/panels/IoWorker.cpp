@@ -77,6 +77,8 @@ void IoWorker::Start() {
 }
 
 void IoWorker::Run() {
+    // The step ends at its first failure: the box is sent nothing after a failure, not even
+    // the poll that the rest of this step would send now that no echo is awaited.
     SendOutputs();
     if (settings_.workerPhase.load() != kRunning) return;
     SendInterruptMask();

@@ -25,7 +25,10 @@ struct RawLine {
     size_t endLength = 0;  // 0 (last line without a line end), 1 (LF or CR) or 2 (CR LF)
 };
 
-// Splits text into lines at CR LF, LF or a lone CR, starting after a byte-order mark.
+// Splits text into lines at CR LF, LF or a lone CR, starting after a byte-order mark. A lone CR
+// ends a line as it does for Windows' profile reader (a file saved with CR line ends would else
+// be one long line in which no section is found). The byte-order mark that some editors put at
+// the start is no part of the first line, or the first header would not be recognised.
 std::vector<RawLine> SplitProfileLines(const std::string& text) {
     std::vector<RawLine> lines;
     size_t pos = text.compare(0, kProfileBom.size(), kProfileBom) == 0 ? kProfileBom.size() : 0;

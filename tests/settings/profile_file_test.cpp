@@ -156,32 +156,32 @@ TEST(ProfileWriter, CreatesSectionsAndKeysAndKeepsEveryOtherByte) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(Read("A", "K", path), 8);
 
-    // A header without its "]" ends the section before it but names none: a key for that
-    // section goes before it, a write to the section it seems to name adds a real header.
-    WriteFile(path, "[S]\r\nA=1\r\n[T\r\nB=2\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("S", "B", "3", path));
-    ASSERT_TRUE(WritePrivateProfileString("T", "B", "4", path));
-    EXPECT_EQ(ReadFile(path), "[S]\r\nA=1\r\nB=3\r\n[T\r\nB=2\r\n[T]\r\nB=4\r\n");
-    EXPECT_EQ(Read("S", "B", path), 3);
-    EXPECT_EQ(Read("T", "B", path), 4);
-
-    // No line end after the last line: a new section and a new key of an existing one each
-    // start on a line of their own, the bytes before stay, and both read back.
-    WriteFile(path, "[S]\r\nA=1\r\n[T]\r\nB=2");
-    ASSERT_TRUE(WritePrivateProfileString("U", "C", "3", path));
-    EXPECT_EQ(ReadFile(path), "[S]\r\nA=1\r\n[T]\r\nB=2\r\n[U]\r\nC=3\r\n");
-    WriteFile(path, "[S]\r\nA=1\r\n[T]\r\nB=2");
-    ASSERT_TRUE(WritePrivateProfileString("T", "C", "4", path));
-    EXPECT_EQ(ReadFile(path), "[S]\r\nA=1\r\n[T]\r\nB=2\r\nC=4\r\n");
-    EXPECT_EQ(Read("T", "B", path), 2);
-    EXPECT_EQ(Read("T", "C", path), 4);
-
-    // A file whose first line ends in a lone CR: the new key's CR must not join the LF of the
-    // empty line after it into one line end, which would lose that line.
-    WriteFile(path, "[S]\rA=1\r\n\n");
-    ASSERT_TRUE(WritePrivateProfileString("S", "B", "2", path));
-    EXPECT_EQ(ReadFile(path), "[S]\rA=1\r\nB=2\r\n\n");
-    EXPECT_EQ(Read("S", "B", path), 2);
+    // Single writes into hand-made files: the exact bytes after, and the value reads back.
+    const struct {
+        const char* before;
+        const char* section;
+        const char* key;
+        int value;
+        const char* after;
+    } cases[] = {
+        // A header without its "]" ends the section before it but names none: a key of that
+        // section goes before it, and a write to the section it seems to name adds a header.
+        {"[S]\r\nA=1\r\n[T\r\nB=2\r\n", "S", "B", 3, "[S]\r\nA=1\r\nB=3\r\n[T\r\nB=2\r\n"},
+        {"[S]\r\nA=1\r\n[T\r\nB=2\r\n", "T", "B", 4, "[S]\r\nA=1\r\n[T\r\nB=2\r\n[T]\r\nB=4\r\n"},
+        // No line end after the last line: a new section and a new key of an existing one
+        // each start on a line of their own, and the bytes before stay.
+        {"[S]\r\nA=1\r\n[T]\r\nB=2", "U", "C", 3, "[S]\r\nA=1\r\n[T]\r\nB=2\r\n[U]\r\nC=3\r\n"},
+        {"[S]\r\nA=1\r\n[T]\r\nB=2", "T", "C", 4, "[S]\r\nA=1\r\n[T]\r\nB=2\r\nC=4\r\n"},
+        // A first line ending in a lone CR: the new key's CR must not join the LF of the empty
+        // line after it into one line end, which would lose that line.
+        {"[S]\rA=1\r\n\n", "S", "B", 2, "[S]\rA=1\r\nB=2\r\n\n"},
+    };
+    for (const auto& c : cases) {
+        WriteFile(path, c.before);
+        ASSERT_TRUE(WritePrivateProfileString(c.section, c.key, std::to_string(c.value), path));
+        EXPECT_EQ(ReadFile(path), c.after) << c.before;
+        EXPECT_EQ(Read(c.section, c.key, path), c.value) << c.before;
+    }
 }
 
 TEST(ProfileWriter, FailuresReportFalseAndLeaveTheOldFileWhole) {
