@@ -6,7 +6,6 @@
 // the file as it was. After a write of a number, the reader reads that number back.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,24 +16,6 @@
 namespace {
 
 const std::string kBom = "\xEF\xBB\xBF";
-
-std::string TrimBlanks(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-    return s.substr(b, e - b);
-}
-
-bool SameLetters(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The lines of the file without a leading byte-order mark (which is no part of a line to the
 // profile calls).
@@ -63,19 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(written == original);
         return 0;
     }
-    const std::string keyName = TrimBlanks(key);
-    const std::string sectionName = TrimBlanks(section);
+    const std::string keyName = TrimIniBlanks(key);
+    const std::string sectionName = TrimIniBlanks(section);
     FUZZ_CHECK(!keyName.empty() && !sectionName.empty());
     FUZZ_CHECK((section + key + value).find_first_of("\r\n") == std::string::npos);
 
-    // The line taken out is the key's line: blanks, then the key in any letter case, then a
-    // blank, "=" or the line's end.
+    // The line taken out is the key's line as the reader sees it.
     const auto holdsKey = [&keyName](const std::string& line) {
-        const std::string text = TrimBlanks(line);
-        if (text.size() < keyName.size()) return false;
-        if (!SameLetters(text.substr(0, keyName.size()), keyName)) return false;
-        const std::string rest = TrimBlanks(text.substr(keyName.size()));
-        return rest.empty() || rest.front() == '=';
+        return HoldsIniKey(line, keyName);
     };
     FUZZ_CHECK(IsLocalEdit(LinesAfterBom(original), LinesAfterBom(written), holdsKey,
                            {keyName + "=" + value, "[" + sectionName + "]"}, 2));

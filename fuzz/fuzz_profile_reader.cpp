@@ -17,21 +17,9 @@
 
 namespace {
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string TrimBlanks(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-    return s.substr(b, e - b);
-}
-
 // The value text read by the rules above, independently of the reader.
 int ReferenceValue(const std::string& raw, int def) {
-    std::string v = TrimBlanks(raw);
+    std::string v = TrimIniBlanks(raw);
     if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
     if (v.empty()) return def;
     size_t i = 0;
@@ -73,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int value = Read(section, key, def, text);
     FUZZ_CHECK(Read(section, key, def, text) == value);
 
-    const std::string keyName = Lower(TrimBlanks(key));
-    if (!keyName.empty() && Lower(text).find(keyName) == std::string::npos) {
+    const std::string keyName = LowerIniName(TrimIniBlanks(key));
+    if (!keyName.empty() && LowerIniName(text).find(keyName) == std::string::npos) {
         FUZZ_CHECK(value == def);
     }
 

@@ -77,6 +77,28 @@ std::vector<std::string> SplitIniLines(const std::string& text) {
     return lines;
 }
 
+std::string TrimIniBlanks(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return s.substr(b, e - b);
+}
+
+std::string LowerIniName(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return s;
+}
+
+bool HoldsIniKey(const std::string& line, const std::string& key) {
+    const std::string text = TrimIniBlanks(line);
+    if (text.size() < key.size()) return false;
+    if (LowerIniName(text.substr(0, key.size())) != LowerIniName(key)) return false;
+    const std::string rest = TrimIniBlanks(text.substr(key.size()));
+    return rest.empty() || rest.front() == '=';
+}
+
 bool IsLocalEdit(const std::vector<std::string>& before, const std::vector<std::string>& after,
                  const std::function<bool(const std::string&)>& removable,
                  const std::vector<std::string>& inserted, size_t maxInserted) {

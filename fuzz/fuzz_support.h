@@ -25,6 +25,15 @@ std::string FuzzReadFile(const std::string& path);
 // without the line ends; empty lines count, a last line without a line end counts.
 std::vector<std::string> SplitIniLines(const std::string& text);
 
+// The text without the blanks (spaces, tabs) at either end, and a name in ASCII lower case: an
+// ini reader's view of names, stated here apart from the code under test.
+std::string TrimIniBlanks(const std::string& s);
+std::string LowerIniName(std::string s);
+
+// True when a line holds key as an ini reader sees it: blanks, key in any letter case, blanks,
+// then "=" or the line's end. (key is not empty and begins with neither "[" nor ";".)
+bool HoldsIniKey(const std::string& line, const std::string& key);
+
 // True when after is before with at most one line taken out, for which removable holds, and at
 // most maxInserted lines put in at that place, each equal to one of inserted. Every other line
 // is the same, byte for byte and in the same order.
