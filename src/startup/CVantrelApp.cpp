@@ -45,7 +45,6 @@ bool CVantrelApp::InitInstance(const std::vector<std::string>& args,
     // First naming: everything beside the executable.
     SettingsFileNames names = NameSettingsFiles(exeFolder, baseName, settings_);
     const std::string graphSeedFile = FindGraphSeedFile(exeFolder);
-    const std::string exePath = exeFolder + baseName;
 
     const SettingsFolderChoice choice = ChooseSettingsFolder(exeFolder, names.launcherIni);
     settings_.platformCheck = choice.platformCheck;
@@ -71,7 +70,9 @@ bool CVantrelApp::InitInstance(const std::vector<std::string>& args,
     settings_.ioIni = names.ioIni;
     settings_.adGraphIni = names.adGraphIni;
     settings_.graphSeedFile = graphSeedFile;
-    settings_.exePath = exePath;
+    // Panels run the very executable that runs now: the base name drops what follows the last
+    // dot, and on Linux that is part of the file's name ("vantrel.v2"), not an extension.
+    settings_.exePath = modulePath;
 
     RunRoleDialog();
     return false;

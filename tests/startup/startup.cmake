@@ -5,3 +5,6 @@ vantrel_add_test(startup_app_test QT SOURCES ${CMAKE_CURRENT_LIST_DIR}/startup_a
 vantrel_add_test(second_launcher_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/second_launcher_test.cpp)
 add_dependencies(second_launcher_test vantrel)
 vantrel_add_test(graph_seed_file_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/graph_seed_file_test.cpp)
+vantrel_add_test(renamed_executable_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/renamed_executable_test.cpp LIBS vantrel_test_boxsim)
+add_dependencies(renamed_executable_test vantrel)
