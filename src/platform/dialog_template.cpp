@@ -49,10 +49,7 @@ QWidget* MakeStandard(const DlgItem& item, QWidget* parent) {
         }
         case DlgKind::PushButton:
         case DlgKind::DefPushButton: {
-            auto* button = new QPushButton(text, parent);
-            button->setAutoDefault(false);
-            button->setDefault(item.kind == DlgKind::DefPushButton);
-            return button;
+            return new QPushButton(text, parent);
         }
         case DlgKind::CheckBox:
             return new QCheckBox(text, parent);
@@ -96,6 +93,13 @@ void DialogControls::Build(QDialog* dialog, const DialogTemplate& tmpl, const Fa
         QWidget* w = factory ? factory(item, dialog) : nullptr;
         if (!w) w = MakeStandard(item, dialog);
         w->setGeometry(MapDialogRect(QRect(item.x, item.y, item.w, item.h)));
+        // Qt makes every push button of a dialog an auto-default one (Enter presses the button
+        // that last had the focus); here only the template's default button is one, whoever made
+        // the widget.
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            button->setAutoDefault(false);
+            button->setDefault(item.kind == DlgKind::DefPushButton);
+        }
         if (item.id >= 0) {
             w->setObjectName(QStringLiteral("ctl%1").arg(item.id));
             byId_[item.id] = w;

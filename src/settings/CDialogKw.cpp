@@ -100,15 +100,17 @@ bool CDialogKw::eventFilter(QObject* watched, QEvent* event) {
     // popup list) handles its keys itself.
     if (!target || !(target == this || isAncestorOf(target)) || !isVisible()) return false;
 
-    keyFlag = 1;
     if (key == Qt::Key_Escape) {
+        keyFlag = 1;
         OnCancel();
         return true;
     }
-    // A text edit that takes line breaks keeps its Enter.
+    // A text edit that takes line breaks keeps its Enter; the dialog never sees it, so it arms
+    // no swallow.
     auto* plain = qobject_cast<QPlainTextEdit*>(target);
     auto* rich = qobject_cast<QTextEdit*>(target);
     if ((plain && !plain->isReadOnly()) || (rich && !rich->isReadOnly())) return false;
+    keyFlag = 1;
     PressEnter(target);
     return true;
 }

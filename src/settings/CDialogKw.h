@@ -12,7 +12,8 @@
 //   before calling it).
 // - OnOK() and OnCancel() are the Close button (id 1) and Escape / the title-bar close box.
 //   When an Enter or Escape key went down since the last OK or Cancel, the next one is
-//   swallowed once. Call EndDialog() to close unconditionally.
+//   swallowed once. An Enter kept by an editable text edit does not count. Call EndDialog() to
+//   close unconditionally.
 // - DestroyWindow() runs once per window life, whatever ends it: the end of a modal run, done(),
 //   close(), or deleting the object. It saves the placement (SavePlacement, overridden by the
 //   placement-remembering bases) and then runs OnDestroy() (the window's WM_DESTROY handling).
@@ -61,7 +62,8 @@ class CDialogKw : public QDialog {
     // appended when it contains no ".".
     static std::string ResolveIniPath(const std::string& iniFile, const std::string& modulePath);
 
-    // Set when an Enter or Escape key went down; consumed by the next OK or Cancel.
+    // Set when an Enter or Escape key went down that the dialog handles (not an Enter that an
+    // editable text edit keeps as a line break); consumed by the next OK or Cancel.
     int keyFlag = 0;
 
   protected:

@@ -433,6 +433,23 @@ TEST_F(LauncherTest, EnterAndEscapeNeverCloseTheLauncher) {
     dialog.reset();
 }
 
+TEST_F(LauncherTest, EnterInTheLogIsALineBreakAndArmsNoSwallow) {
+    LoadRecord();
+    Open();
+    auto* log = dialog->findChild<QPlainTextEdit*>(Ctl(CVantrelDlg::kIdLog));
+    ASSERT_NE(log, nullptr);
+    log->clear();
+    log->setFocus();
+    QTest::keyClicks(log, "ab");
+    QTest::keyClick(log, Qt::Key_Return);
+    QTest::keyClicks(log, "c");
+    EXPECT_EQ(U8(log->toPlainText()), "ab\nc");
+    // The first click on Close closes.
+    QTest::mouseClick(Button(1), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    dialog.reset();
+}
+
 TEST_F(LauncherTest, PositionOffTheWorkAreaComesBackCentredOnThatAxis) {
     WriteFile(IniPath(), "[System]\r\nLeft=5000\r\nTop=20\r\n");
     LoadRecord();

@@ -1,7 +1,9 @@
 // The D/A panel's window on the offscreen platform, with a simulated D/A box behind it: what
 // the user types or presses, what the panel shows and what the box receives.
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <map>
 
 #include "controls/CButtonEx.h"
@@ -157,4 +159,36 @@ TEST_F(DaPanelTest, SilentBoxGivesTwelveAfterTheFirstChangeOnly) {
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-10.0000V");
     PumpFor(200);
     EXPECT_EQ(sim.CountInLog("rx \"P"), 1);
+}
+
+TEST_F(DaPanelTest, EnterInTheVoltageEditConvertsNothingAndCloseStillCloses) {
+    BoxSim sim({"--box", "da,speed=9600,com=6"});
+    ASSERT_TRUE(sim.ready());
+    AppSettings settings = PanelSettings(kRoleDa, 6, 1, env.root());
+    RecordedBoxes boxes(1);
+    clsDlgDA panel(&settings);
+    panel.show();
+    ASSERT_TRUE(WaitForUi([&] { return settings.workerPhase == DaWorker::kRunning; }));
+
+    // "変換" had the focus last (0 V, already set: nothing is sent); then 5 is typed and
+    // Enter pressed in the edit. No button is the default one: Enter is the swallowed OK.
+    auto* convert = Control<QPushButton>(&panel, clsDlgDA::kIdConvert);
+    QTest::mouseClick(convert, Qt::LeftButton);
+    convert->setFocus();
+    auto* edit = Control<CEditEx>(&panel, clsDlgDA::kIdVoltage);
+    edit->setFocus();
+    edit->setText("5");
+    QTest::keyClick(edit, Qt::Key_Return);
+    for (QPushButton* button : panel.findChildren<QPushButton*>()) {
+        EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+    }
+    PumpFor(200);
+    EXPECT_EQ(sim.CountInLog("rx \"P"), 0);
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");
+    EXPECT_TRUE(panel.isVisible());
+
+    QTest::mouseClick(Control<QPushButton>(&panel, 1), Qt::LeftButton);
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(slk_GetChildSta(1), 3);
 }
