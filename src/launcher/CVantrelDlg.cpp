@@ -329,7 +329,6 @@ void CVantrelDlg::OpenOptions() {
     if (!settings) return;
     std::unique_ptr<clsDlgOption> option(new (std::nothrow) clsDlgOption(settings, this));
     if (!option) return;
-    option->supervision = supervisor.get();
     option->exec();
 }
 

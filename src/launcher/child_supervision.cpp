@@ -48,12 +48,6 @@ int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, Supervisi
     constexpr int kReapEvery = 100;
     int pass = 0;
     while (shared.state.load() == SupervisorShared::kRunning) {
-        if (shared.hold.load() != 0) {
-            shared.paused.store(1);
-            SleepMs(1);
-            continue;
-        }
-        shared.paused.store(0);
         SupervisePass(shared, settings, sink);
         if (++pass >= kReapEvery) {
             pass = 0;
@@ -61,23 +55,6 @@ int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, Supervisi
         }
         SleepMs(1);
     }
-    shared.paused.store(0);
     shared.state.store(SupervisorShared::kFinished);
     return 0;
-}
-
-bool PauseSupervision(SupervisorShared& shared, uint32_t timeoutMs) {
-    shared.paused.store(0);
-    shared.hold.store(1);
-    const uint32_t start = TickCount();
-    while (shared.paused.load() == 0) {
-        if (shared.state.load() != SupervisorShared::kRunning) return false;
-        if (TicksSince(start, TickCount()) > static_cast<int32_t>(timeoutMs)) return false;
-        SleepMs(1);
-    }
-    return true;
-}
-
-void ResumeSupervision(SupervisorShared& shared) {
-    shared.hold.store(0);
 }

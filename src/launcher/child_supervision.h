@@ -27,11 +27,6 @@ struct SupervisorShared {
     // The thread's kernel thread id, published as soon as it runs (0 before).
     SharedInt threadId{0};
 
-    // Pausing for the window: while hold is 1 the thread does no pass and shows paused = 1, so
-    // the window can assign the whole record without racing a write of chRunning.
-    std::atomic<int32_t> hold{0};
-    std::atomic<int32_t> paused{0};
-
     // Copies chMode and chCom of settings into mode and com.
     void MirrorRows(const AppSettings& settings);
 };
@@ -54,8 +49,3 @@ void SupervisePass(SupervisorShared& shared, AppSettings& settings, SupervisionS
 // The thread procedure: passes with a 1 ms sleep while state is 0, then state = 2. Also reaps
 // ended panel processes now and then. Returns 0.
 int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, SupervisionSink& sink);
-
-// The window side of the pause: returns true once the thread is paused (or false after
-// timeoutMs); always pair with ResumeSupervision.
-bool PauseSupervision(SupervisorShared& shared, uint32_t timeoutMs);
-void ResumeSupervision(SupervisorShared& shared);

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "launcher/child_supervision.h"
 #include "launcher/launcher_texts.h"
 #include "platform/app_icon.h"
 #include "platform/fonts.h"
@@ -14,8 +13,6 @@ constexpr int kIdAutoCom = 1047;
 constexpr int kIdAutoRun = 1048;
 constexpr int kIdVersion = 1049;
 constexpr int kIdMaker = 1050;
-// A supervision pass takes microseconds; the limit only matters for a stalled machine.
-constexpr uint32_t kPauseLimitMs = 1000;
 }  // namespace
 
 const DialogTemplate& clsDlgOption::Template() {
@@ -63,18 +60,14 @@ clsDlgOption::clsDlgOption(AppSettings* target, QWidget* parent)
 void clsDlgOption::accept() {
     settingsCopy.autoCom = dlg.ItemAs<QCheckBox>(kIdAutoCom)->isChecked() ? 1 : 0;
     settingsCopy.autoRun = dlg.ItemAs<QCheckBox>(kIdAutoRun)->isChecked() ? 1 : 0;
+    // Only these two options are the dialog's. Every other field belongs to the launcher
+    // window or its supervision thread, which go on while the dialog is open: a panel that
+    // ends clears its row's chRunning, and the window's redraw then its chRunningShown. The
+    // copy holds the values of the opening moment, so putting them back would show a row
+    // stopped while its panel runs; the live values stay.
     if (target) {
-        // The supervision thread clears chRunning when a panel ends, maybe while this dialog
-        // was open; the copy's older 1 would show a stopped channel as running. The thread
-        // holds still while the live values are taken over and the copy is stored.
-        // (A thread that does not pause in time is not waited for further.)
-        if (supervision) PauseSupervision(*supervision, kPauseLimitMs);
-        for (int i = 0; i < kChannelCount; ++i) settingsCopy.chRunning[i] = target->chRunning[i];
-        *target = settingsCopy;
-        if (supervision) {
-            supervision->MirrorRows(*target);
-            ResumeSupervision(*supervision);
-        }
+        target->autoCom = settingsCopy.autoCom;
+        target->autoRun = settingsCopy.autoRun;
     }
     QDialog::accept();
 }

@@ -1,5 +1,5 @@
 // clsDlgOption: the launcher's Option dialog (template 134). It edits a copy of the launcher's
-// record and assigns the copy back on confirmation; nothing is written to disk here (the
+// record and assigns its two options back on confirmation; nothing is written to disk here (the
 // launcher saves the Option section when it closes).
 #pragma once
 
@@ -7,8 +7,6 @@
 
 #include "platform/dialog_template.h"
 #include "settings/AppSettings.h"
-
-struct SupervisorShared;
 
 class clsDlgOption : public QDialog {
     Q_OBJECT
@@ -23,11 +21,10 @@ class clsDlgOption : public QDialog {
 
     AppSettings settingsCopy;
     AppSettings* target;
-    // The launcher's supervision, paused while the copy is assigned back; may stay null.
-    SupervisorShared* supervision = nullptr;
     DialogControls dlg;
 
   public slots:
-    // Confirmation: the two check boxes into the copy, the copy into the target.
+    // Confirmation: the two check boxes into the copy and into the target; the target's other
+    // fields keep their live values.
     void accept() override;
 };

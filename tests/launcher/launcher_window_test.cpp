@@ -412,6 +412,40 @@ TEST_F(LauncherTest, OptionDialogAssignsOnConfirmOnly) {
     EXPECT_EQ(GetPrivateProfileInt("Option", "AutoRun", -1, IniPath()), 1);
 }
 
+TEST_F(LauncherTest, RowWhosePanelEndedUnderTheOptionDialogStartsAgainAsRunning) {
+    LoadRecord();
+    settings.chMode[2] = kModeIo;
+    settings.chCom[2] = 7;
+    Open();
+    QTest::mouseClick(Button(kConnectButtons[2]), Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return PathExists(PanelRecord(2)); }));
+    ASSERT_TRUE(PumpUntil([&] { return U8(Button(kConnectButtons[2])->text()) == "接続中"; }));
+
+    // The panel ends while the dialog is open: the supervision thread and the window's redraw
+    // show the row stopped before the dialog is confirmed.
+    bool shownStopped = false;
+    WhenVisible<clsDlgOption>([&](clsDlgOption* option) {
+        SetMainStatus(2, 1);
+        shownStopped = PumpUntil([&] {
+            return HasLine(LogTexts(*dialog), "QVX-I/Oの処理が終了しました。Ch[2] COM[7]") &&
+                   U8(Button(kConnectButtons[2])->text()) == "接続";
+        });
+        QTest::mouseClick(option->findChild<QPushButton*>(Ctl(1)), Qt::LeftButton);
+    });
+    QTest::mouseClick(Button(1046), Qt::LeftButton);
+    ASSERT_TRUE(shownStopped);
+    EXPECT_TRUE(Combo(kTypeCombos[2])->isEnabled());
+
+    // Started again, the row shows running, its type and COM locked.
+    std::filesystem::remove(PanelRecord(2));
+    QTest::mouseClick(Button(kConnectButtons[2]), Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return PathExists(PanelRecord(2)); }));
+    EXPECT_TRUE(PumpUntil([&] { return U8(Button(kConnectButtons[2])->text()) == "接続中"; }));
+    EXPECT_FALSE(Combo(kTypeCombos[2])->isEnabled());
+    EXPECT_FALSE(Button(kComButtons[2])->isEnabled());
+    CloseByButton();
+}
+
 TEST_F(LauncherTest, EnterAndEscapeNeverCloseTheLauncher) {
     LoadRecord();
     Open();
