@@ -1,7 +1,7 @@
 #include "panels/clsDlgPanel.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QMessageBox>
 #include <cstdio>
 
 #include "device/identify_box.h"
@@ -65,6 +65,7 @@ void clsDlgPanel::ShowPortInCaption() {
 bool clsDlgPanel::OnInitDialog() {
     if (!settings) return CDialogKw2::OnInitDialog();
     AppSettings& s = *settings;
+    initialising_ = true;
 
     iniFile = s.*kind_.iniPath;
     if (kind_.loadRange) {
@@ -98,6 +99,11 @@ bool clsDlgPanel::OnInitDialog() {
     }
     s.workerPhase = kind_.workerStartPhase;
     InitAfterWorker();
+    initialising_ = false;
+    if (closeAsked_) {
+        QMetaObject::invokeMethod(
+            this, [this] { EndDialog(QDialog::Rejected); }, Qt::QueuedConnection);
+    }
     return true;
 }
 
@@ -134,9 +140,16 @@ void clsDlgPanel::WatchMainStatus() {
 void clsDlgPanel::OnCloseAsked() {
     startupWatch_.stop();
     closeAsked_ = true;
-    // Ends every running event loop of this thread (an open message box, the modal run) and
-    // every one started later, as a quit message does; the window is then destroyed.
-    QCoreApplication::exit(0);
+    // A start-up message box waiting for the user ends first, so start-up can go on.
+    for (QMessageBox* box : findChildren<QMessageBox*>()) {
+        if (box->isVisible()) box->done(0);
+    }
+    // The run ends as the Close button ends it: the window is destroyed (range and placement
+    // saved, worker stopped, port closed, end published) before the modal run returns, so
+    // before start-up ends the graph component. During start-up the modal run has not begun
+    // yet; it ends as soon as it begins.
+    if (initialising_) return;
+    EndDialog(QDialog::Rejected);
 }
 
 bool clsDlgPanel::event(QEvent* e) {
@@ -170,7 +183,9 @@ void clsDlgPanel::OnDestroy() {
         // the link object alive until it ends.
         worker_.Stop(PanelWorker::kStopLimitMs);
     }
-    slk_SetChildSta(s.channelIndex, kChildEnded);
+    // The end is published last: a launcher that sees it may start a panel on the same port at
+    // once, and finds it free.
     link_->Close();
+    slk_SetChildSta(s.channelIndex, kChildEnded);
     CDialogKw2::OnDestroy();
 }

@@ -9,11 +9,12 @@
 //   6 IdentifyBox                               10 worker started, workerPhase = start value
 //                                               11 InitAfterWorker()
 // Shutdown (OnDestroy, once, whatever destroys the window: the end of a modal run or deleting
-// the panel): range saved, worker stopped (at most 10 s), child status 3, link closed.
+// the panel): range saved, worker stopped (at most 10 s), link closed, child status 3.
 //
 // The worker never touches a widget; it posts WM_USER+100 to the window. wParam 4 (the launcher
-// asked the panel to end) ends every event loop of the thread, an open message box's included,
-// so the modal run ends and the process exits. Other wParam values go to OnPanelMessage().
+// asked the panel to end) and a termination signal close an open start-up message box and end
+// the modal run as the Close button does, so the shutdown runs before the run returns. Other
+// wParam values go to OnPanelMessage().
 #pragma once
 
 #include <QTimer>
@@ -100,5 +101,6 @@ class clsDlgPanel : public CDialogKw2 {
     // launcher's request does: range and placement saved, worker stopped, status 3 published.
     TerminationSignals* signals_ = nullptr;
     bool closeAsked_ = false;
-    int openError_ = 0;  // errno of the failed open at start-up, 0 when it opened
+    bool initialising_ = false;  // inside OnInitDialog: the modal run has not begun
+    int openError_ = 0;          // errno of the failed open at start-up, 0 when it opened
 };

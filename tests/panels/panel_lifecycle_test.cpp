@@ -1,9 +1,15 @@
 // The life cycle every panel shares, on real ptys with qvx-boxsim: identification and its
 // failures, the worker start, the launcher's close request, and the shutdown.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "device/box_sim_helper.h"
 #include "panel_test_util.h"
@@ -12,8 +18,29 @@
 #include "panels/clsDlgAD.h"
 #include "panels/clsDlgDA.h"
 #include "platform/profile_file.h"
+#include "plotwin.h"
+#include "startup/CVantrelApp.h"
 
 class PanelLifecycleTest : public IsolatedTest {};
+
+namespace {
+
+// True when nobody holds the port: it opens, and its exclusive lock is free.
+bool PortFree(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    return free;
+}
+
+bool GraphTerminated() {
+    std::string trace(static_cast<size_t>(GraphCallTrace(nullptr, 0)) + 1, '\0');
+    GraphCallTrace(trace.data(), static_cast<int>(trace.size()));
+    return trace.find("GraphTerminate") != std::string::npos;
+}
+
+}  // namespace
 
 TEST_F(PanelLifecycleTest, BoxPresentRunsUntilClosedAndShutdownLeavesEverythingTidy) {
     BoxSim sim({"--box", "ad,speed=9600,com=3,volts=5/0/0/0/0/0/0/12.5"});
@@ -144,9 +171,13 @@ TEST_F(PanelLifecycleTest, LauncherCloseRequestEndsTheModalRun) {
     panel->exec();
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(settings.port.baudRate, 115200);
-    // The end of the modal run leaves the window to its owner, who deletes it: the shutdown.
-    panel.reset();
+    // The run ended as Close ends it: the shutdown ran before it returned.
     EXPECT_EQ(slk_GetChildSta(3), 3);
+    EXPECT_EQ(panel->stopFlag(), 2);
+    EXPECT_FALSE(panel->link().IsOpen());
+    slk_SetChildSta(3, 0);
+    panel.reset();
+    EXPECT_EQ(slk_GetChildSta(3), 0);
     EXPECT_EQ(slk_GetChildErr(3), 0);
     EXPECT_EQ(GetPrivateProfileInt("Setting", "Range", -1, settings.daIni), 1);
 }
@@ -186,4 +217,64 @@ TEST_F(PanelLifecycleTest, ClosingWhileTheWorkerWaitsForAReplyEndsCleanly) {
     EXPECT_EQ(slk_GetChildSta(0), 3);
     // The worker ended before its request timed out.
     EXPECT_EQ(slk_GetChildErr(0), 0);
+}
+
+TEST_F(PanelLifecycleTest, CloseRequestShutsDownBeforeTheEndIsPublishedAndTheGraphEnds) {
+    // The A/D panel process as start-up runs it, ended by the launcher's main word. A watcher
+    // thread notes what holds the moment child status 3 appears, and the status word the moment
+    // the graph component is ended.
+    BoxSim sim({"--box", "ad,speed=19200,com=5"});
+    ASSERT_TRUE(sim.ready());
+    RecordedBoxes boxes(1);
+    slk_SetMainSta(1, 0);
+    slk_SetChildSta(1, 0);
+    GraphCallTraceClear();
+    const std::string ini = env.settingsFolder() + "vantrelAD5.ini";
+    const std::string port = env.comDir() + "COM5";
+    CVantrelApp app;
+
+    struct AtEnd {
+        int range = -1;
+        int left = -1;
+        int32_t workerPhase = -1;
+        bool portFree = false;
+    } atEnd;
+    bool endSeen = false;
+    std::atomic<int> statusAtGraphEnd{-1};
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        while (!done.load() && statusAtGraphEnd == -1) {
+            if (!endSeen && slk_GetChildSta(1) == 3) {
+                endSeen = true;
+                atEnd.range = GetPrivateProfileInt("Setting", "Range", -1, ini);
+                atEnd.left = GetPrivateProfileInt("System", "Left", -1, ini);
+                atEnd.workerPhase = app.settings().workerPhase;
+                atEnd.portFree = PortFree(port);
+            }
+            if (GraphTerminated()) statusAtGraphEnd = slk_GetChildSta(1);
+            usleep(100);
+        }
+    });
+    // Once the worker polls, the launcher asks the panel to end.
+    QTimer ask;
+    ask.setInterval(20);
+    QObject::connect(&ask, &QTimer::timeout, [&] {
+        if (sim.CountInLog("rx \"B7\"") > 0) slk_SetMainSta(1, 1);
+    });
+    ask.start();
+    const TempDir exe;
+    EXPECT_FALSE(app.InitInstance({"/5", "/QVX-AD", "/1"}, exe.path() + "vantrel"));
+    ask.stop();
+    EXPECT_TRUE(WaitFor([&] { return statusAtGraphEnd != -1; }));
+    done = true;
+    watcher.join();
+
+    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_TRUE(endSeen);
+    EXPECT_EQ(atEnd.range, 1);
+    EXPECT_NE(atEnd.left, -1);
+    EXPECT_EQ(atEnd.workerPhase, 0);
+    EXPECT_TRUE(atEnd.portFree);
+    EXPECT_EQ(statusAtGraphEnd.load(), 3);
+    slk_SetMainSta(1, 0);
 }
