@@ -9,7 +9,9 @@ CStaticEx::CStaticEx(QWidget* parent) : CStaticEx(QString(), parent) {}
 CStaticEx::CStaticEx(const QString& text, QWidget* parent)
     : QLabel(text, parent),
       textColor_(SystemColor(QPalette::WindowText)),
-      backColor_(SystemColor(QPalette::Button)),
+      // The colour the dialog itself is painted with, so the label shows no box of its own.
+      backColor_(parent ? ToColorRef(parent->palette().color(QPalette::Window))
+                        : SystemColor(QPalette::Window)),
       logFont_(DefaultGuiLogFont()),
       font_(MakeFont(logFont_)) {
     // The label draws its text with its own font from the start, not the dialog's.

@@ -1,5 +1,6 @@
-// A text label with its own font, the desktop's window-text colour on the button-face colour,
-// and no separate background erase: the paint fills the background and draws the text in one
+// A text label with its own font, the desktop's window-text colour on the background of the
+// dialog it sits on (its parent's window colour at construction), and no separate background
+// erase: the paint fills the background and draws the text in one
 // pass, so a label that changes often ("ON"/"OFF" lamps, live values) does not flicker.
 #pragma once
 

@@ -104,6 +104,12 @@ CVantrelDlg::CVantrelDlg(AppSettings* settings) : CDialogKw2(kTemplateId), setti
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     BuildTemplate(Template());
     logEdit = dlg.ItemAs<QPlainTextEdit>(kIdLog);
+    if (logEdit) {
+        // The log has only its vertical scroll bar; a long line (an error text with the
+        // system's reason) wraps at the edge rather than hiding its end.
+        logEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        logEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
     static const char* const kTypes[] = {"QVX-I/O", "QVX-D/A", "QVX-A/D", "接続しない"};
     for (int i = 0; i < kChannelCount; ++i) {
         if (auto* combo = dlg.ItemAs<QComboBox>(kIdTypeCombos[i])) {

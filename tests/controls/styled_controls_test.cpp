@@ -26,6 +26,7 @@ class DesktopColours {
     DesktopColours() : saved_(QApplication::palette()) {
         QPalette pal = saved_;
         pal.setColor(QPalette::Button, QColor(10, 200, 30));
+        pal.setColor(QPalette::Window, QColor(200, 180, 40));
         pal.setColor(QPalette::WindowText, QColor(90, 20, 160));
         pal.setColor(QPalette::Base, QColor(250, 240, 200));
         QApplication::setPalette(pal);
@@ -116,7 +117,8 @@ TEST(StyledColours, LabelAndEditKeepTheColoursOfTheirConstruction) {
     CEditEx edit(&dialog);
     edit.setGeometry(10, 60, 120, 30);
     EXPECT_EQ(label.textColor(), MakeColorRef(90, 20, 160));
-    EXPECT_EQ(label.backColor(), MakeColorRef(10, 200, 30));
+    // The label's ground is the dialog's own, not the button face.
+    EXPECT_EQ(label.backColor(), MakeColorRef(200, 180, 40));
     EXPECT_EQ(edit.textColor(), 0x000000u);
     EXPECT_EQ(edit.backColor(), MakeColorRef(250, 240, 200));
     EXPECT_EQ(edit.palette().color(QPalette::Text), QColor(0, 0, 0));
@@ -124,14 +126,14 @@ TEST(StyledColours, LabelAndEditKeepTheColoursOfTheirConstruction) {
 
     // A later change of the desktop colours leaves them as they were.
     QPalette other = QApplication::palette();
-    other.setColor(QPalette::Button, QColor(255, 0, 255));
+    other.setColor(QPalette::Window, QColor(255, 0, 255));
     QApplication::setPalette(other);
 
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     const QImage img = Grab(label);
-    EXPECT_EQ(img.pixel(1, 1), qRgb(10, 200, 30));
-    EXPECT_EQ(img.pixel(119, 39), qRgb(10, 200, 30));
+    EXPECT_EQ(img.pixel(1, 1), qRgb(200, 180, 40));
+    EXPECT_EQ(img.pixel(119, 39), qRgb(200, 180, 40));
     // The text is drawn in the window-text colour: its fully covered pixels have that colour.
     int textPixels = 0;
     for (int y = 0; y < img.height(); ++y) {
