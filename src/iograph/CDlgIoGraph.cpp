@@ -5,6 +5,7 @@
 #include "iograph/CComboBoxTime.h"
 #include "iograph/CScrollBarChart.h"
 #include "platform/dialog_template.h"
+#include "platform/profile_file.h"
 
 namespace {
 
@@ -80,6 +81,8 @@ bool CDlgIoGraph::OnInitDialog() {
     AddAnchor(runButton, MoveXY);
     AddAnchor(timeCombo, MoveXY);
     CDialogModelessKw3::OnInitDialog();
+    placeOverOwner_ = GetPrivateProfileInt(section, "Left", -1, iniFile) == -1 &&
+                      GetPrivateProfileInt(section, "Top", -1, iniFile) == -1;
 
     chart->Setup(ChartColors{0x000000, 0x808080, 0xFFFF00, 0x00FF00, 0x00FFFF}, scroll);
     chart->SetView(0, 10);
@@ -99,6 +102,20 @@ bool CDlgIoGraph::OnInitDialog() {
     runButton->state = 0;
     runButton->ShowState();
     return true;
+}
+
+void CDlgIoGraph::setVisible(bool visible) {
+    QWidget* owner = parentWidget();
+    if (visible && placeOverOwner_ && owner && IsInitialised() && !isVisible()) {
+        // Where the panel is now, which may be elsewhere than when the window was created.
+        placeOverOwner_ = false;
+        const QRect over = owner->frameGeometry();
+        const QSize outer = frameGeometry().size();
+        FitToWorkArea(over.x() + (over.width() - outer.width()) / 2,
+                      over.y() + (over.height() - outer.height()) / 2, outer.width(),
+                      outer.height());
+    }
+    CDialogModelessKw3::setVisible(visible);
 }
 
 int CDlgIoGraph::SelectedPage() const {

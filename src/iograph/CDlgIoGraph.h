@@ -46,6 +46,9 @@ class CDlgIoGraph : public CDialogModelessKw3 {
     // The time scale was chosen: the view keeps its start where it fits.
     void OnTimeChange();
 
+    // The first show without a saved position centres the window over its owner (the panel).
+    void setVisible(bool visible) override;
+
   protected:
     bool OnInitDialog() override;
 
@@ -54,4 +57,7 @@ class CDlgIoGraph : public CDialogModelessKw3 {
     void OnScrollAction(int action);
     // The page size of the selected time scale, or the current page without a selection.
     int SelectedPage() const;
+
+    // No "Left" or "Top" was saved: the first show places the window over its owner.
+    bool placeOverOwner_ = false;
 };

@@ -5,9 +5,12 @@
 
 #include <QAbstractSlider>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstdlib>
 
 #include "iograph/CButtonFlag.h"
 #include "iograph/CChartLogic.h"
@@ -318,6 +321,42 @@ TEST_F(IsolatedTest, GraphWindowPlacementGoesToTheGraphSection) {
     again->DestroyWithoutSaving();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(before, ReadFile(ini));
+}
+
+TEST_F(IsolatedTest, GraphWindowWithNothingSavedFirstShowsCentredOverItsOwner) {
+    const std::string ini = env.root() + "io.ini";
+    WriteFile(ini, "[System]\r\nLeft=5\r\nTop=6\r\n");  // the panel's own place only
+    QWidget owner;
+    owner.setGeometry(40, 30, 300, 200);
+    auto* graph = new CDlgIoGraph(&owner);
+    graph->CreateModeless(ini, "Graph");
+    // The panel moves between the graph's creation and its first show.
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize outer = graph->frameGeometry().size();
+    ASSERT_LT(outer.width() + 40, work.width());
+    ASSERT_LT(outer.height() + 40, work.height());
+    const QPoint centre = work.center() + QPoint(13, 11);
+    owner.setGeometry(centre.x() - 150, centre.y() - 100, 300, 200);
+    graph->showNormal();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(graph));
+    const QRect shown = graph->frameGeometry();
+    // Within half the frame, which the window gets only as it is shown.
+    const QSize frame = shown.size() - graph->size();
+    EXPECT_LE(std::abs(shown.center().x() - owner.frameGeometry().center().x()),
+              frame.width() / 2 + 1)
+        << shown.x() << " " << shown.width() << " " << outer.width();
+    EXPECT_LE(std::abs(shown.center().y() - owner.frameGeometry().center().y()),
+              frame.height() / 2 + 1)
+        << shown.y() << " " << shown.height() << " " << outer.height();
+
+    // Shown again after the user moved it: it stays where the user put it.
+    graph->move(shown.topLeft() + QPoint(17, 9));
+    graph->hide();
+    graph->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(graph->frameGeometry().topLeft(), shown.topLeft() + QPoint(17, 9));
+    graph->DestroyWithoutSaving();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(IsolatedTest, GraphWindowGoesWithItsOwner) {
