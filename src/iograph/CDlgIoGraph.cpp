@@ -44,6 +44,10 @@ CDlgIoGraph::CDlgIoGraph(QWidget* parent) : CDialogModelessKw3(kTemplateId, pare
     // and keeps its own height.
     timeCombo->resize(timeCombo->width(), timeCombo->sizeHint().height());
 
+    chart->setAccessibleName(QStringLiteral("Chart"));
+    scroll->setAccessibleName(QStringLiteral("Chart scroll"));
+    timeCombo->setAccessibleName(QStringLiteral("Time scale"));
+
     connect(runButton, &QPushButton::clicked, this, [this] { OnRun(); });
     connect(scroll, &QAbstractSlider::actionTriggered, this, &CDlgIoGraph::OnScrollAction);
     connect(timeCombo, &QComboBox::activated, this, [this] { OnTimeChange(); });

@@ -111,6 +111,7 @@ CVantrelDlg::CVantrelDlg(AppSettings* settings) : CDialogKw2(kTemplateId), setti
         logEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
     static const char* const kTypes[] = {"QVX-I/O", "QVX-D/A", "QVX-A/D", "接続しない"};
+    NameRowControls();
     for (int i = 0; i < kChannelCount; ++i) {
         if (auto* combo = dlg.ItemAs<QComboBox>(kIdTypeCombos[i])) {
             for (const char* type : kTypes) combo->addItem(QString::fromUtf8(type));
@@ -135,6 +136,25 @@ CVantrelDlg::CVantrelDlg(AppSettings* settings) : CDialogKw2(kTemplateId), setti
         connect(option, &QPushButton::clicked, this, &CVantrelDlg::OpenOptions);
     }
     setFixedSize(size());
+}
+
+void CVantrelDlg::NameRowControls() {
+    // A row's controls show a type, a port and a state, never their row: the accessible names
+    // carry the row and the column heading.
+    static const char* const kRows[kChannelCount] = {"CH1", "CH2", "CH3", "CH4"};
+    for (int i = 0; i < kChannelCount; ++i) {
+        const QString row = QString::fromUtf8(kRows[i]) + QLatin1Char(' ');
+        const std::pair<int, const char*> columns[] = {{kIdTypeCombos[i], "接続先"},
+                                                       {kIdComButtons[i], "COM番号"},
+                                                       {kIdConnectButtons[i], "接続処理"}};
+        for (const auto& [id, heading] : columns) {
+            if (QWidget* w = dlg.Item(id)) w->setAccessibleName(row + QString::fromUtf8(heading));
+        }
+    }
+    if (logEdit) logEdit->setAccessibleName(QString::fromUtf8("ログ"));
+    if (QWidget* toggle = dlg.Item(kIdLogToggle)) {
+        toggle->setAccessibleName(QString::fromUtf8("ログ表示"));
+    }
 }
 
 CVantrelDlg::~CVantrelDlg() {

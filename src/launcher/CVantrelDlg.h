@@ -80,6 +80,8 @@ class CVantrelDlg : public CDialogKw2 {
     class PostingSink;
 
     void OnTerminationSignal();
+    // Accessible names for the controls whose text does not say what they are.
+    void NameRowControls();
     // chMode and chCom as the supervision thread is to see them.
     void MirrorRows();
     void StartSupervision();

@@ -32,6 +32,7 @@ clsDlgComSel::clsDlgComSel(int* result, const std::string& settingsFolder, QWidg
         return ports_;
     });
     setWindowIcon(AppIcon());
+    ports_->setAccessibleName(QString::fromUtf8("COM番号"));
     if (auto* ok = dlg_.ItemAs<QPushButton>(1)) {
         connect(ok, &QPushButton::clicked, this, &clsDlgComSel::accept);
     }

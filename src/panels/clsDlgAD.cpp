@@ -63,7 +63,12 @@ clsDlgAD::clsDlgAD(AppSettings* settings) : clsDlgPanel(131, Kind(), settings) {
         return DoDataExchange(item, parent);
     });
     for (int i = 0; i < kAdInputs; ++i) {
+        // The values and the Reset buttons are named after their row and column.
+        const QString input = QStringLiteral("IN%1 ").arg(i);
+        CurrentLabel(i)->setAccessibleName(input + QString::fromUtf8("現在値"));
+        AverageLabel(i)->setAccessibleName(input + QString::fromUtf8("平均値"));
         if (auto* reset = dlg.ItemAs<QPushButton>(kIdReset0 + i)) {
+            reset->setAccessibleName(input + QStringLiteral("Reset"));
             connect(reset, &QPushButton::clicked, this, [this, i] { OnReset(i); });
         }
     }

@@ -63,6 +63,9 @@ clsDlgDA::clsDlgDA(AppSettings* settings) : clsDlgPanel(130, Kind(), settings) {
         connect(r, &QRadioButton::clicked, this, [this] { OnRange(1); });
     }
     connect(voltage_, &QLineEdit::textChanged, this, [this] { OnChangeVoltage(); });
+    // Named after the captions beside them.
+    voltage_->setAccessibleName(QString::fromUtf8("電圧指定"));
+    output_->setAccessibleName(QString::fromUtf8("現在の出力値"));
 }
 
 clsDlgDA::~clsDlgDA() {

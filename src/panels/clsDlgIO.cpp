@@ -81,6 +81,13 @@ clsDlgIO::clsDlgIO(AppSettings* settings) : clsDlgPanel(129, Kind(), settings) {
         if (QCheckBox* box = InterruptBox(i)) {
             connect(box, &QCheckBox::clicked, this, [this, i] { OnInterrupt(i); });
         }
+        // ON/OFF and an empty check box do not say which channel they are: the column does.
+        const QString in = QString::fromUtf8(kInCaptions[i]);
+        OutputButton(i)->setAccessibleName(QString::fromUtf8(kOutCaptions[i]));
+        Lamp(i)->setAccessibleName(in);
+        if (QCheckBox* box = InterruptBox(i)) {
+            box->setAccessibleName(in + QString::fromUtf8(" 入力割り込み"));
+        }
     }
     if (auto* graph = dlg.ItemAs<QPushButton>(kIdGraph)) {
         connect(graph, &QPushButton::clicked, this, [this] { OnGraph(); });

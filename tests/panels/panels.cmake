@@ -14,6 +14,7 @@ vantrel_add_test(panel_windows_test QT SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ad_panel_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/da_panel_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/panel_lifecycle_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/accessible_names_test.cpp
     LIBS vantrel_test_boxsim)
 
 vantrel_add_test(panel_process_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/panel_process_test.cpp
