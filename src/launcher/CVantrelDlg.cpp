@@ -105,9 +105,9 @@ CVantrelDlg::CVantrelDlg(AppSettings* settings) : CDialogKw2(kTemplateId), setti
     BuildTemplate(Template());
     logEdit = dlg.ItemAs<QPlainTextEdit>(kIdLog);
     if (logEdit) {
-        // The log has only its vertical scroll bar; a long line (an error text with the
-        // system's reason) wraps at the edge rather than hiding its end.
-        logEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        // The log has only its vertical scroll bar. Lines do not wrap: a long line stays one
+        // line and the view scrolls sideways with the caret, as an auto-scrolling edit does.
+        logEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
         logEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
     static const char* const kTypes[] = {"QVX-I/O", "QVX-D/A", "QVX-A/D", "接続しない"};
