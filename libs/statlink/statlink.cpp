@@ -1,14 +1,18 @@
 #include "statlink.h"
 
+#include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <string>
@@ -18,7 +22,6 @@ namespace {
 constexpr int kChannels = 4;
 constexpr int kWordsPerChannel = 3;
 constexpr int kWords = kChannels * kWordsPerChannel;
-constexpr off_t kSegmentBytes = kWords * sizeof(int32_t);
 
 enum Word { kMain = 0, kChildStatus = 1, kChildError = 2 };
 
@@ -26,13 +29,29 @@ using Word32 = std::atomic<int32_t>;
 static_assert(sizeof(Word32) == sizeof(int32_t), "an atomic word must have the plain layout");
 static_assert(Word32::is_always_lock_free, "words shared between processes must be lock-free");
 
+// The layout of the shared object. The words stay at offset 0 (word 3c+w of channel c); later
+// fields go after them, and kSegmentBytes follows the struct.
+struct SharedBlock {
+    Word32 words[kWords];
+};
+static_assert(offsetof(SharedBlock, words) == 0, "the words start the segment");
+constexpr off_t kSegmentBytes = sizeof(SharedBlock);
+
+// What a process that attaches as the only user starts from: every field of the block zero.
+void ClearBlock(SharedBlock* block) {
+    for (Word32& w : block->words) w.store(0, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+}
+
 // One mapped segment, kept for the life of the process. Segments form a list so that a name
 // seen before is mapped only once.
 struct Segment {
     std::string key;  // $VANTREL_STATLINK as found ("" when unset)
     // Null while the segment could not be made; read without the lock by every call.
-    std::atomic<Word32*> words{nullptr};
-    int64_t failedAtMs = 0;  // when making it last failed, to retry only now and then (locked)
+    std::atomic<SharedBlock*> block{nullptr};
+    int fd = -1;              // kept open: its shared flock marks this process as a user
+    int64_t failedAtMs = 0;   // when making it last failed, to retry only now and then (locked)
+    bool complained = false;  // the refusal was printed once (locked)
     Segment* next = nullptr;
 };
 
@@ -41,6 +60,9 @@ Segment* g_all = nullptr;  // guarded by g_mapMutex
 std::mutex g_mapMutex;
 
 constexpr int64_t kRetryMs = 1000;
+// How long an attacher waits for another one that is clearing the words (which takes
+// microseconds) before it gives up for now.
+constexpr int kAttachTries = 2000;
 
 int64_t MonotonicMs() {
     timespec ts{};
@@ -65,33 +87,129 @@ const char* NameOfKey(const char* env, char* buf, size_t size) {
     return buf;
 }
 
-Word32* MapSegment(const char* name) {
-    // No O_EXCL: whichever process comes first creates it, all others open the same object.
-    int fd = shm_open(name, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return nullptr;
+// Why a segment is not used, printed once per segment; the calls then act as if there were no
+// segment (reads 0, writes dropped).
+void Complain(Segment* seg, const char* name, const char* why) {
+    if (seg->complained) return;
+    seg->complained = true;
+    fprintf(stderr, "statlink: status-word segment %s not used: %s; status words are off\n", name,
+            why);
+}
+
+// Accepts only a regular object owned by this user with no access for anyone else; an own
+// object open to others is made private.
+bool CheckOwnership(Segment* seg, const char* name, int fd) {
     struct stat st {};
     if (fstat(fd, &st) != 0) {
+        Complain(seg, name, strerror(errno));
+        return false;
+    }
+    char why[160];
+    if (!S_ISREG(st.st_mode)) {
+        Complain(seg, name, "it is not a shared-memory object");
+        return false;
+    }
+    if (st.st_uid != geteuid()) {
+        snprintf(why, sizeof why, "it belongs to user %u, not to this user (%u)",
+                 static_cast<unsigned>(st.st_uid), static_cast<unsigned>(geteuid()));
+        Complain(seg, name, why);
+        return false;
+    }
+    if ((st.st_mode & 077) != 0) {
+        const unsigned mode = static_cast<unsigned>(st.st_mode & 07777);
+        if (fchmod(fd, 0600) != 0) {
+            snprintf(why, sizeof why, "it is open to other users (mode %04o): %s", mode,
+                     strerror(errno));
+            Complain(seg, name, why);
+            return false;
+        }
+        fprintf(stderr,
+                "statlink: status-word segment %s was open to other users (mode %04o); "
+                "it is private now\n",
+                name, mode);
+    }
+    return true;
+}
+
+// The open failed: say whose object stands in the way when it is someone else's.
+void ComplainAboutOpen(Segment* seg, const char* name, int openErrno) {
+    char why[160];
+    struct stat st {};
+    const std::string path = std::string("/dev/shm") + name;
+    if (openErrno == EACCES && stat(path.c_str(), &st) == 0 && st.st_uid != geteuid()) {
+        snprintf(why, sizeof why, "it belongs to user %u, not to this user (%u)",
+                 static_cast<unsigned>(st.st_uid), static_cast<unsigned>(geteuid()));
+    } else {
+        snprintf(why, sizeof why, "%s", strerror(openErrno));
+    }
+    Complain(seg, name, why);
+}
+
+bool TryFlock(int fd, int operation) {
+    int rc;
+    do {
+        rc = flock(fd, operation | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+
+// Every process that uses the segment holds a shared flock on it for its whole life. An
+// attacher that gets it exclusively is the only user: it clears what earlier processes left,
+// then keeps it shared. Nobody touches the words before holding the shared lock, so no
+// exclusive holder can clear a word that a running process has set. Linux turns an exclusive
+// lock into a shared one by dropping it first; another attacher may take it exclusively in that
+// moment and clear again, which is harmless because nobody has used the words yet, and the
+// conversion then fails and is retried.
+bool Attach(int fd, SharedBlock* block) {
+    for (int tries = 0; tries < kAttachTries; ++tries) {
+        if (TryFlock(fd, LOCK_EX)) ClearBlock(block);
+        if (TryFlock(fd, LOCK_SH)) return true;
+        const timespec ms{0, 1000000};
+        nanosleep(&ms, nullptr);
+    }
+    return false;
+}
+
+// Opens, checks, maps and attaches the segment; on success its descriptor stays open in seg.
+SharedBlock* MapSegment(Segment* seg, const char* name) {
+    // No O_EXCL: whichever process comes first creates it, all others open the same object.
+    int fd = shm_open(name, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        ComplainAboutOpen(seg, name, errno);
+        return nullptr;
+    }
+    if (!CheckOwnership(seg, name, fd)) {
         close(fd);
         return nullptr;
     }
+    struct stat st {};
     // Growing is zero-filled, and two processes growing at once both reach the same size, so
     // no creation lock is needed. Never shrink an object someone else made larger.
-    if (st.st_size < kSegmentBytes && ftruncate(fd, kSegmentBytes) != 0) {
+    if (fstat(fd, &st) != 0 || (st.st_size < kSegmentBytes && ftruncate(fd, kSegmentBytes) != 0)) {
         close(fd);
         return nullptr;
     }
     void* p = mmap(nullptr, kSegmentBytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    close(fd);
-    if (p == MAP_FAILED) return nullptr;
-    return static_cast<Word32*>(p);
+    if (p == MAP_FAILED) {
+        close(fd);
+        return nullptr;
+    }
+    SharedBlock* block = static_cast<SharedBlock*>(p);
+    if (!Attach(fd, block)) {
+        munmap(p, kSegmentBytes);
+        close(fd);
+        return nullptr;
+    }
+    seg->fd = fd;
+    return block;
 }
 
-// The words of the segment the environment names now, or null when it cannot be made.
-Word32* Words() {
+// The block of the segment the environment names now, or null when it cannot be used.
+SharedBlock* Block() {
     const char* key = WantedKey();
     Segment* seg = g_current.load(std::memory_order_acquire);
     if (seg && seg->key == key) {  // the every-call path
-        if (Word32* words = seg->words.load(std::memory_order_acquire)) return words;
+        if (SharedBlock* block = seg->block.load(std::memory_order_acquire)) return block;
     }
 
     std::lock_guard<std::mutex> lock(g_mapMutex);
@@ -107,30 +225,30 @@ Word32* Words() {
         seg->key = key;
         seg->next = g_all;
         g_all = seg;
-    } else if (!seg->words.load(std::memory_order_relaxed) &&
+    } else if (!seg->block.load(std::memory_order_relaxed) &&
                MonotonicMs() - seg->failedAtMs < kRetryMs) {
         g_current.store(seg, std::memory_order_release);
         return nullptr;
     }
-    Word32* words = seg->words.load(std::memory_order_relaxed);
-    if (!words) {
+    SharedBlock* block = seg->block.load(std::memory_order_relaxed);
+    if (!block) {
         char name[512];
-        words = MapSegment(NameOfKey(key, name, sizeof name));
-        if (words) {
-            seg->words.store(words, std::memory_order_release);
+        block = MapSegment(seg, NameOfKey(key, name, sizeof name));
+        if (block) {
+            seg->block.store(block, std::memory_order_release);
         } else {
             seg->failedAtMs = MonotonicMs();
         }
     }
     g_current.store(seg, std::memory_order_release);
-    return words;
+    return block;
 }
 
 Word32* WordOf(int channel, Word word) {
     if (channel < 0 || channel >= kChannels) return nullptr;
-    Word32* words = Words();
-    if (!words) return nullptr;
-    return &words[channel * kWordsPerChannel + word];
+    SharedBlock* block = Block();
+    if (!block) return nullptr;
+    return &block->words[channel * kWordsPerChannel + word];
 }
 
 int Set(int channel, Word word, int value) {

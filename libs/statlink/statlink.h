@@ -2,16 +2,27 @@
 //
 // Three 32-bit words per channel (0 to 3): the main word (launcher -> panel), the child status
 // and the child error (panel -> launcher). They live in one POSIX shared-memory object per
-// user, "/vantrel-statlink-<uid>", or the name in $VANTREL_STATLINK. The object is created
-// zero-filled by the first process that touches it and lives until the machine restarts.
+// user, "/vantrel-statlink-<uid>", or the name in $VANTREL_STATLINK, mode 0600, created
+// zero-filled by the first process that touches it.
+//
+// The words live as long as some process uses them: every process that has called the library
+// holds a shared flock on the object until it ends, and a process that attaches while no other
+// one holds it clears what earlier processes left. So a launcher started after the last panel
+// has gone starts from zero words, while a panel still running from an earlier launcher keeps
+// its words.
+//
+// Only an object owned by this user is used; one that others may open is made private first.
+// An object of another user is refused with a line on stderr, and the calls then act as if there
+// were no object.
 //
 // Every call is lock-free and cheap: the object is mapped once and kept. The name in the
 // environment is compared on each call; when it changes (a test binary running many isolated
 // tests in one process) the new object is mapped and used from then on. Earlier mappings stay
-// mapped, since another thread may still be reading through them.
+// mapped and attached, since another thread may still be reading through them.
 //
-// A channel outside 0 to 3 reads 0 and is not written. When the object cannot be made (no
-// /dev/shm, no permission), reads give 0 and writes are dropped.
+// A channel outside 0 to 3 reads 0 and is not written. When the object cannot be used (no
+// /dev/shm, no permission, another owner), reads give 0 and writes are dropped; making it is
+// tried again about once a second.
 #pragma once
 
 #ifdef __cplusplus

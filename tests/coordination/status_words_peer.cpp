@@ -4,7 +4,11 @@
 //   status_words_peer wait <channel> <main|status|error> <value> <timeout ms>
 //       waits until the word holds value, then sets the child status of the channel to value
 //       and exits 0; exits 1 on time-out
+//   status_words_peer hold <channel> <main|status|error> <value>
+//       sets the word, prints "held", then stays (attached to the words) until it is ended by
+//       a signal, or 120 s have passed
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +49,13 @@ int main(int argc, char** argv) {
     if (!strcmp(argv[1], "set")) {
         Set(ch, word, value);
         return 0;
+    }
+    if (!strcmp(argv[1], "hold")) {
+        Set(ch, word, value);
+        printf("held\n");
+        fflush(stdout);
+        for (int waited = 0; waited < 120; ++waited) sleep(1);
+        return 1;
     }
     if (!strcmp(argv[1], "wait") && argc >= 6) {
         const int timeoutMs = atoi(argv[5]);

@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,11 +60,42 @@ int RunPeer(const std::vector<std::string>& args, std::string* output = nullptr)
     return FinishPeer(peer, output);
 }
 
+// What a one-shot peer reads from the word now, "" when it failed.
+std::string PeerReads(const std::string& channel, const std::string& word) {
+    std::string out;
+    return RunPeer({"get", channel, word}, &out) == 0 ? out : "";
+}
+
+// Starts a peer that sets the word and stays attached; returns once it has set it (pid -1 when
+// it did not get there).
+Peer StartHolder(const std::string& channel, const std::string& word, const std::string& value) {
+    Peer peer = StartPeer({"hold", channel, word, value});
+    std::string text;
+    char c;
+    while (peer.out >= 0 && text.find("held\n") == std::string::npos &&
+           read(peer.out, &c, 1) == 1) {
+        text += c;
+    }
+    if (text.find("held\n") == std::string::npos) {
+        FinishPeer(peer);
+        peer.pid = -1;
+    }
+    return peer;
+}
+
+// Ends a holder and reaps it.
+void EndHolder(Peer& peer) {
+    if (peer.pid > 0) kill(peer.pid, SIGTERM);
+    FinishPeer(peer);
+}
+
 }  // namespace
 
 class StatusWords : public IsolatedTest {};
 
 TEST_F(StatusWords, CrossProcesses) {
+    // This process uses the words from now on, so what the short-lived peers set stays.
+    EXPECT_EQ(GetMainStatus(0), 0);
     // Another process's words arrive here ...
     ASSERT_EQ(RunPeer({"set", "2", "error", "15"}), 0);
     ASSERT_EQ(RunPeer({"set", "2", "status", "3"}), 0);
@@ -101,17 +133,65 @@ TEST_F(StatusWords, CrossProcesses) {
 }
 
 TEST_F(StatusWords, ProcessesStartingAtOnceShareOneSegment) {
-    // Nobody has touched this segment yet: several peers create it at the same moment, each
-    // writing its own word, and every write must land in the one object.
-    std::vector<Peer> peers;
-    for (int ch = 0; ch < 4; ++ch) {
-        peers.push_back(StartPeer({"set", std::to_string(ch), "error", std::to_string(ch + 1)}));
-        peers.push_back(StartPeer({"set", std::to_string(ch), "main", std::to_string(ch + 5)}));
+    // Nobody has touched this segment yet: several peers create and attach to it at the same
+    // moment, each writing its own word while the others may still be attaching. No attacher
+    // may clear a word another one has already set.
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        IsolatedEnv fresh;
+        std::vector<Peer> peers;
+        for (int ch = 0; ch < 4; ++ch) {
+            peers.push_back(
+                StartPeer({"hold", std::to_string(ch), "error", std::to_string(ch + 1)}));
+            peers.push_back(
+                StartPeer({"hold", std::to_string(ch), "main", std::to_string(ch + 5)}));
+        }
+        for (Peer& p : peers) {
+            std::string text;
+            char c;
+            while (text.find("held\n") == std::string::npos && read(p.out, &c, 1) == 1) text += c;
+            EXPECT_EQ(text, "held\n");
+        }
+        for (int ch = 0; ch < 4; ++ch) {
+            EXPECT_EQ(GetChildError(ch), ch + 1);
+            EXPECT_EQ(GetMainStatus(ch), ch + 5);
+            EXPECT_EQ(GetChildStatus(ch), 0);
+        }
+        for (Peer& p : peers) EndHolder(p);
     }
-    for (Peer& p : peers) EXPECT_EQ(FinishPeer(p), 0);
-    for (int ch = 0; ch < 4; ++ch) {
-        EXPECT_EQ(GetChildError(ch), ch + 1);
-        EXPECT_EQ(GetMainStatus(ch), ch + 5);
-        EXPECT_EQ(GetChildStatus(ch), 0);
-    }
+}
+
+TEST_F(StatusWords, WordsLeftByProcessesThatHaveAllEndedAreGone) {
+    // A launcher that closed asked every panel to end, and a panel reported its end and an
+    // error after that: the next process to come starts from zero words.
+    ASSERT_EQ(RunPeer({"set", "1", "main", "1"}), 0);
+    ASSERT_EQ(RunPeer({"set", "2", "status", "3"}), 0);
+    ASSERT_EQ(RunPeer({"set", "2", "error", "15"}), 0);
+    EXPECT_EQ(PeerReads("1", "main"), "0\n");
+    EXPECT_EQ(PeerReads("2", "status"), "0\n");
+    EXPECT_EQ(PeerReads("2", "error"), "0\n");
+    // This process as well.
+    EXPECT_EQ(GetMainStatus(1), 0);
+    EXPECT_EQ(GetChildStatus(2), 0);
+}
+
+TEST_F(StatusWords, WordsStayWhileAnyProcessUsesThem) {
+    // A panel still running from an earlier launcher keeps its words; so do the words others
+    // set and read while it runs, whoever comes and goes.
+    Peer panel = StartHolder("0", "status", "3");
+    ASSERT_GT(panel.pid, 0);
+    ASSERT_EQ(RunPeer({"set", "1", "error", "7"}), 0);
+    EXPECT_EQ(PeerReads("0", "status"), "3\n");
+    EXPECT_EQ(PeerReads("1", "error"), "7\n");
+    // A second long-lived user outlasts the first: the words still stay.
+    Peer launcher = StartHolder("2", "main", "1");
+    ASSERT_GT(launcher.pid, 0);
+    EndHolder(panel);
+    EXPECT_EQ(PeerReads("0", "status"), "3\n");
+    EXPECT_EQ(PeerReads("2", "main"), "1\n");
+    // Once the last one has gone they are cleared.
+    EndHolder(launcher);
+    EXPECT_EQ(PeerReads("0", "status"), "0\n");
+    EXPECT_EQ(PeerReads("1", "error"), "0\n");
+    EXPECT_EQ(PeerReads("2", "main"), "0\n");
 }
