@@ -3,8 +3,10 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -13,10 +15,34 @@ std::string TmpLockPath(const std::string& baseName) {
     return "/tmp/" + baseName + "-" + std::to_string(getuid()) + ".lock";
 }
 
+// A lock file another user could open would let that user hold the lock (and so keep this
+// user's launcher from starting) or see it: only a regular file of this user is taken, and one
+// open to others is made private first. A refused file is named on stderr once.
+bool IsPrivateLockFile(int fd, const std::string& path) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return false;
+    const char* why = nullptr;
+    if (!S_ISREG(st.st_mode)) {
+        why = "it is not a regular file";
+    } else if (st.st_uid != geteuid()) {
+        why = "it belongs to another user";
+    } else if ((st.st_mode & 077) != 0 && fchmod(fd, 0600) != 0) {
+        why = "it is open to other users and cannot be made private";
+    }
+    if (why) fprintf(stderr, "vantrel: lock file %s not used: %s\n", path.c_str(), why);
+    return why == nullptr;
+}
+
 int OpenLockFile(const std::string& path) {
     // O_CLOEXEC: panels started by the launcher must not inherit (and so keep) the lock.
     // O_NOFOLLOW: in a shared folder such as /tmp, never follow a link someone planted.
-    return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // O_NONBLOCK: a FIFO planted under the name must not stall the open.
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd >= 0 && !IsPrivateLockFile(fd, path)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
@@ -37,10 +63,11 @@ std::string InstanceLock::LockFilePath(const std::string& baseName) {
 
 InstanceLock::Result InstanceLock::Acquire(const std::string& baseName) {
     Release();
-    int fd = OpenLockFile(LockFilePath(baseName));
+    const std::string path = LockFilePath(baseName);
+    int fd = OpenLockFile(path);
     // A runtime folder we cannot write to: fall back to /tmp, which every launcher of this
     // user with the same environment falls back to as well.
-    if (fd < 0) fd = OpenLockFile(TmpLockPath(baseName));
+    if (fd < 0 && path != TmpLockPath(baseName)) fd = OpenLockFile(TmpLockPath(baseName));
     if (fd < 0) return kUnavailable;
     int rc;
     do {

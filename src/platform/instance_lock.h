@@ -1,6 +1,8 @@
 // The single-instance lock of the launcher: an exclusive flock on a file named after the
 // executable's base name. The kernel drops the lock when the process ends, so a crashed
-// launcher leaves no stale lock behind.
+// launcher leaves no stale lock behind. Only a regular file of this user is taken as lock file
+// (one open to other users is made private first), so another user cannot hold or share the
+// lock by planting the file in /tmp; a refused file counts as no lock file (kUnavailable).
 #pragma once
 
 #include <string>

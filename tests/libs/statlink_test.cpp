@@ -1,9 +1,14 @@
 #include "statlink.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <string>
 
 #include "support/test_env.h"
 
@@ -87,4 +92,67 @@ TEST(Statlink, ASegmentThatCannotBeMadeReadsZeroAndDropsWrites) {
     setenv("VANTREL_STATLINK", env.statlinkName().c_str(), 1);
     EXPECT_EQ(slk_SetMainSta(0, 5), 0);
     EXPECT_EQ(slk_GetMainSta(0), 5);
+}
+
+namespace {
+
+// Makes the segment of this test's name by hand, as another program would, with the given mode
+// and owner, and with word 3 (channel 1's main word) set to 1. Returns its mapping, or null.
+std::atomic<int32_t>* MakeSegmentByHand(const std::string& name, mode_t mode, uid_t owner) {
+    const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    if (fd < 0) return nullptr;
+    void* p = MAP_FAILED;
+    if (ftruncate(fd, 48) == 0 && fchmod(fd, mode) == 0 && fchown(fd, owner, owner) == 0) {
+        p = mmap(nullptr, 48, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    }
+    close(fd);
+    if (p == MAP_FAILED) return nullptr;
+    auto* words = static_cast<std::atomic<int32_t>*>(p);
+    words[3].store(1);
+    return words;
+}
+
+}  // namespace
+
+TEST(Statlink, ASegmentOfAnotherUserIsRefused) {
+    if (geteuid() != 0) GTEST_SKIP() << "making an object of another user needs root";
+    IsolatedEnv env;
+    const uid_t stranger = 65534;
+    std::atomic<int32_t>* theirs = MakeSegmentByHand(env.statlinkName(), 0666, stranger);
+    ASSERT_NE(theirs, nullptr);
+
+    testing::internal::CaptureStderr();
+    // Their end request does not reach this process, and nothing of ours lands in their words.
+    EXPECT_EQ(slk_GetMainSta(1), 0);
+    EXPECT_EQ(slk_SetChildErr(1, 9), -1);
+    EXPECT_EQ(slk_SetMainSta(0, 1), -1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(theirs[3].load(), 1);
+    EXPECT_EQ(theirs[5].load(), 0);
+    EXPECT_EQ(theirs[0].load(), 0);
+    // One clear line naming the segment and its owner.
+    EXPECT_NE(said.find(env.statlinkName()), std::string::npos) << said;
+    EXPECT_NE(said.find("belongs to user 65534"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    // It is left as it was.
+    struct stat st {};
+    ASSERT_EQ(stat(("/dev/shm" + env.statlinkName()).c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, stranger);
+    EXPECT_EQ(st.st_mode & 0777, 0666u);
+}
+
+TEST(Statlink, AnOwnSegmentOpenToOthersIsMadePrivate) {
+    for (mode_t mode : {0660, 0604, 0666}) {
+        SCOPED_TRACE(mode);
+        IsolatedEnv env;
+        ASSERT_NE(MakeSegmentByHand(env.statlinkName(), mode, geteuid()), nullptr);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(slk_SetChildErr(2, 4), 0);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(slk_GetChildErr(2), 4);
+        struct stat st {};
+        ASSERT_EQ(stat(("/dev/shm" + env.statlinkName()).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        EXPECT_NE(said.find("private"), std::string::npos) << said;
+    }
 }
