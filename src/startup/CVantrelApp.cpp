@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "coordination/StatusWords.h"
 #include "device/SerialLink.h"
 #include "settings/SettingsStore.h"
 #include "startup/RoleDialogs.h"
@@ -30,6 +31,10 @@ bool CVantrelApp::InitInstance(const std::vector<std::string>& args,
 
     const std::vector<std::string> tokens = TokenizeArguments(JoinArguments(args));
     DecideRole(tokens, settings_);
+    // A panel joins the status words at once, while the launcher that started it is still
+    // there: the words live only while some process uses them, so a launcher closed during the
+    // box identification would otherwise take its end request with it.
+    if (settings_.role != kRoleLauncher) GetMainStatus(settings_.channelIndex);
 
     std::string exeFolder;
     std::string baseName;
