@@ -96,6 +96,12 @@ void Complain(Segment* seg, const char* name, const char* why) {
             why);
 }
 
+const char* ForeignOwnerText(uid_t owner, char* buf, size_t size) {
+    snprintf(buf, size, "it belongs to user %u, not to this user (%u)",
+             static_cast<unsigned>(owner), static_cast<unsigned>(geteuid()));
+    return buf;
+}
+
 // Accepts only a regular object owned by this user with no access for anyone else; an own
 // object open to others is made private.
 bool CheckOwnership(Segment* seg, const char* name, int fd) {
@@ -110,9 +116,7 @@ bool CheckOwnership(Segment* seg, const char* name, int fd) {
         return false;
     }
     if (st.st_uid != geteuid()) {
-        snprintf(why, sizeof why, "it belongs to user %u, not to this user (%u)",
-                 static_cast<unsigned>(st.st_uid), static_cast<unsigned>(geteuid()));
-        Complain(seg, name, why);
+        Complain(seg, name, ForeignOwnerText(st.st_uid, why, sizeof why));
         return false;
     }
     if ((st.st_mode & 077) != 0) {
@@ -137,12 +141,10 @@ void ComplainAboutOpen(Segment* seg, const char* name, int openErrno) {
     struct stat st {};
     const std::string path = std::string("/dev/shm") + name;
     if (openErrno == EACCES && stat(path.c_str(), &st) == 0 && st.st_uid != geteuid()) {
-        snprintf(why, sizeof why, "it belongs to user %u, not to this user (%u)",
-                 static_cast<unsigned>(st.st_uid), static_cast<unsigned>(geteuid()));
+        Complain(seg, name, ForeignOwnerText(st.st_uid, why, sizeof why));
     } else {
-        snprintf(why, sizeof why, "%s", strerror(openErrno));
+        Complain(seg, name, strerror(openErrno));
     }
-    Complain(seg, name, why);
 }
 
 bool TryFlock(int fd, int operation) {

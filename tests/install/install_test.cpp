@@ -157,6 +157,9 @@ TEST_F(InstalledVantrel, LauncherRunsOnTheInstalledLibrariesAndClosesOnSigterm) 
     for (const char* lib : {"libstatlink.so", "libhostprep.so", "libplotwin.so"}) {
         EXPECT_EQ(MappedFrom(launcher, lib), Lib(lib));
     }
+    // The words live while some process uses them: this one takes part before the launcher
+    // goes, so its end requests stay to be seen.
+    EXPECT_EQ(GetMainStatus(0), 0);
     StopLauncher(launcher);
 
     // It closed as with its Close button: placement and options written.
