@@ -9,7 +9,7 @@ target_compile_definitions(install_test PRIVATE
     VANTREL_INSTALL_BINDIR="${CMAKE_INSTALL_BINDIR}"
     VANTREL_INSTALL_DATADIR="${CMAKE_INSTALL_DATADIR}")
 # Everything the installation copies must be built before the test runs.
-add_dependencies(install_test vantrel qvx-boxsim statlink hostprep plotwin)
+add_dependencies(install_test vantrel qvx-boxsim qvx statlink hostprep plotwin)
 
 # The demo of scripts/run on this build.
 vantrel_add_test(demo_script_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/demo_test.cpp)

@@ -119,9 +119,15 @@ class InstalledVantrel : public IsolatedTest {
 };
 
 TEST_F(InstalledVantrel, PutsProgramLibrariesSeedAndDesktopFilesInPlace) {
-    for (const std::string& program : {Bin("vantrel"), Bin("qvx-boxsim")}) {
+    for (const std::string& program : {Bin("vantrel"), Bin("qvx-boxsim"), Bin("qvx")}) {
         EXPECT_EQ(access(program.c_str(), X_OK), 0) << program;
     }
+    // The command-line tool runs from the installed tree; its manual page is installed with
+    // the others (compressed).
+    const std::string qvxLog = env.root() + "qvx.log";
+    EXPECT_EQ(WaitForExitCode(Start({Bin("qvx"), "--version"}, qvxLog), 30000), 0)
+        << ReadFile(qvxLog);
+    EXPECT_TRUE(PathExists(prefix_ + "/share/man/man1/qvx.1.gz"));
     // Start-up seeds the graph component's file from this one, in the program's data folder
     // (not beside the executable: bin/ holds only programs).
     EXPECT_TRUE(PathExists(prefix_ + "/" VANTREL_INSTALL_DATADIR "/vantrel/PlotwinInitData"));

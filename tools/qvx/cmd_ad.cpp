@@ -161,6 +161,9 @@ int RunAd(int argc, char** argv) {
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
+    // Samples are due every interval from the start, so a long log does not drift; one that
+    // took longer than the interval is followed at once, and the schedule starts again there.
+    Clock::time_point due = start;
     for (int n = 0; follow || n < count; ++n) {
         const Clock::time_point sampleStart = Clock::now();
         AdSample sample;
@@ -175,10 +178,10 @@ int RunAd(int argc, char** argv) {
         if (!PrintLine(SampleLine(sample, format), true)) break;
         if (!follow && n + 1 >= count) break;
         if (StopAsked()) break;
-        const Clock::duration wait =
-            sampleStart + std::chrono::milliseconds(intervalMs) - Clock::now();
-        const int64_t waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(wait).count();
-        if (waitMs > 0 && !SleepUnlessStopped(waitMs)) break;
+        due += std::chrono::milliseconds(intervalMs);
+        const Clock::time_point now = Clock::now();
+        if (due < now) due = now;
+        if (!SleepUntilUnlessStopped(due)) break;
     }
     return OutputFailed() ? kExitUsage : kExitDone;
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "qvx_output.h"
@@ -33,9 +32,8 @@ bool StopAsked() {
     return g_stopSignal.load(std::memory_order_relaxed) != 0 || OutputReaderGone();
 }
 
-bool SleepUnlessStopped(int64_t ms) {
+bool SleepUntilUnlessStopped(std::chrono::steady_clock::time_point end) {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
         if (StopAsked()) return false;
         const Clock::time_point now = Clock::now();

@@ -3,7 +3,7 @@
 // A reader of standard output that went away ends the run the same way.
 #pragma once
 
-#include <cstdint>
+#include <chrono>
 
 // Installs the handlers (for the rest of the process). Before that, the signals keep their
 // default actions, so a one-shot command is ended by Ctrl-C at once.
@@ -12,5 +12,5 @@ void CatchStopSignals();
 // True once a stop signal came or standard output's reader went away.
 bool StopAsked();
 
-// Sleeps ms milliseconds, or less when a stop is asked meanwhile. False when stopped.
-bool SleepUnlessStopped(int64_t ms);
+// Sleeps until end, or less when a stop is asked meanwhile. False when stopped.
+bool SleepUntilUnlessStopped(std::chrono::steady_clock::time_point end);
