@@ -138,8 +138,8 @@ TEST_F(QvxStatusTest, SignalsEndFollowAndWatchAfterACompleteLine) {
         size_t fields;  // of every line
     };
     const Case cases[] = {
-        {SIGINT, {"ad", "COM1", "--follow", "--interval", "0", "--format", "csv"}, 17},
-        {SIGTERM, {"ad", "COM1", "--follow", "--interval", "0"}, 9},
+        {SIGINT, {"ad", "COM1", "--follow", "--interval", "20", "--format", "csv"}, 17},
+        {SIGTERM, {"ad", "COM1", "--follow", "--interval", "20"}, 9},
         {SIGINT, {"io", "COM2", "--watch", "--format", "csv"}, 10},
         {SIGTERM, {"io", "COM2", "--watch"}, 3},
     };
