@@ -125,24 +125,20 @@ int RunAd(int argc, char** argv) {
         [&](int id, const std::string& value) {
             switch (id) {
                 case kRange:
-                    if (ParseRange(value, &range)) return true;
-                    UsageError("--range takes unipolar or bipolar, not '" + value + "'");
-                    return false;
+                    return ValueTaken(ParseRange(value, &range), "--range", "unipolar or bipolar",
+                                      value);
                 case kCount:
-                    if (ParseCount(value, &count)) return true;
-                    UsageError("--count takes a number of samples from 1 up, not '" + value + "'");
-                    return false;
+                    return ValueTaken(ParseCount(value, &count), "--count",
+                                      "a number of samples from 1 up", value);
                 case kFollow:
                     follow = true;
                     return true;
                 case kInterval:
-                    if (ParseMilliseconds(value, &intervalMs)) return true;
-                    UsageError("--interval takes milliseconds from 0 up, not '" + value + "'");
-                    return false;
+                    return ValueTaken(ParseMilliseconds(value, &intervalMs), "--interval",
+                                      "milliseconds from 0 up", value);
                 case kFormat:
-                    if (ParseFormat(value, &format)) return true;
-                    UsageError("--format takes text, csv or json, not '" + value + "'");
-                    return false;
+                    return ValueTaken(ParseFormat(value, &format), "--format", "text, csv or json",
+                                      value);
             }
             return true;
         },

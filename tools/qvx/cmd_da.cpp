@@ -1,6 +1,5 @@
 // qvx da PORT VOLTS: sets the D/A box's output, converted exactly as the D/A panel converts a
 // typed voltage.
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -48,9 +47,7 @@ int RunDa(int argc, char** argv) {
     const ParseResult parsed = ParseOptions(
         argc, argv, {{"range", true, kRange}},
         [&](int, const std::string& value) {
-            if (ParseRange(value, &range)) return true;
-            UsageError("--range takes unipolar or bipolar, not '" + value + "'");
-            return false;
+            return ValueTaken(ParseRange(value, &range), "--range", "unipolar or bipolar", value);
         },
         &operands);
     if (parsed == ParseResult::kHelp) return PrintHelp(kUsage);
@@ -73,16 +70,9 @@ int RunDa(int argc, char** argv) {
     char command[kCommandBufferSize];
     const int length = FormatVoltageCommand(range, volts, command);
     const std::string sent(command, static_cast<size_t>(length));
-    std::string echo;
-    if (!box.Exchange(sent, "P", DaWorker::kEchoLimitMs, &echo)) {
-        PrintError(box.label() + ": " + CatalogText(DaWorker::kErrorNoEcho) + " (no echo to " +
-                   Quoted(sent) + " within " + std::to_string(DaWorker::kEchoLimitMs) + " ms)");
-        return kExitNoAnswer;
-    }
-    if (std::strncmp(echo.c_str(), command, DaWorker::kEchoLength) != 0) {
-        PrintError(box.label() + ": " + CatalogText(DaWorker::kErrorBadEcho) + " (sent " +
-                   Quoted(sent) + ", echo " + Quoted(echo) + ")");
-        return kExitNoAnswer;
+    if (const int status = SendWithEcho(box, sent, DaWorker::kEchoLength, DaWorker::kEchoLimitMs,
+                                        DaWorker::kErrorNoEcho, DaWorker::kErrorBadEcho)) {
+        return status;
     }
     PrintLine(sent.substr(0, sent.size() - 1) + " " + DaVoltsText(volts), true);
     return kExitDone;

@@ -1,7 +1,6 @@
 // qvx io PORT: sets the I/O box's eight outputs, reads its eight inputs once or watches them.
 #include <chrono>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -85,19 +84,9 @@ int SetOutputs(BoxSession& box, unsigned image) {
     for (int i = 0; i < kIoChannels; ++i) states[i] = (image >> i) & 1;
     char command[kCommandBufferSize];
     const int length = FormatOutputCommand(states, command);
-    const std::string sent(command, static_cast<size_t>(length));
-    std::string echo;
-    if (!box.Exchange(sent, "O", IoWorker::kReplyLimitMs, &echo)) {
-        PrintError(box.label() + ": " + CatalogText(IoWorker::kErrorNoEcho) + " (no echo to " +
-                   Quoted(sent) + " within " + std::to_string(IoWorker::kReplyLimitMs) + " ms)");
-        return kExitNoAnswer;
-    }
-    if (std::strncmp(echo.c_str(), command, IoWorker::kEchoLength) != 0) {
-        PrintError(box.label() + ": " + CatalogText(IoWorker::kErrorBadEcho) + " (sent " +
-                   Quoted(sent) + ", echo " + Quoted(echo) + ")");
-        return kExitNoAnswer;
-    }
-    return kExitDone;
+    return SendWithEcho(box, std::string(command, static_cast<size_t>(length)),
+                        IoWorker::kEchoLength, IoWorker::kReplyLimitMs, IoWorker::kErrorNoEcho,
+                        IoWorker::kErrorBadEcho);
 }
 
 // One "I" request; a "W" report of the box is taken like its reply.
@@ -132,21 +121,17 @@ int RunIo(int argc, char** argv) {
             switch (id) {
                 case kOut:
                     setOut = true;
-                    if (ParseHexByte(value, &outImage)) return true;
-                    UsageError("--out takes a bit image of one or two hex digits, not '" + value +
-                               "'");
-                    return false;
+                    return ValueTaken(ParseHexByte(value, &outImage), "--out",
+                                      "a bit image of one or two hex digits", value);
                 case kWatch:
                     watch = true;
                     return true;
                 case kCount:
-                    if (ParseCount(value, &count)) return true;
-                    UsageError("--count takes a number of changes from 1 up, not '" + value + "'");
-                    return false;
+                    return ValueTaken(ParseCount(value, &count), "--count",
+                                      "a number of changes from 1 up", value);
                 case kFormat:
-                    if (ParseFormat(value, &format)) return true;
-                    UsageError("--format takes text, csv or json, not '" + value + "'");
-                    return false;
+                    return ValueTaken(ParseFormat(value, &format), "--format", "text, csv or json",
+                                      value);
             }
             return true;
         },

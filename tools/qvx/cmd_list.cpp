@@ -54,6 +54,7 @@ int RunList(int argc, char** argv) {
 
     const std::string folder = UseSettingsFolder();
     const std::vector<ComPortEntry> entries = ListComPorts(folder);
+    if (entries.empty()) PrintError("note: no COM entries in " + ComPortFolder(folder));
     std::vector<std::string> found(entries.size());
     if (probe) {
         const int txOnly = TxOnlyOption(folder);

@@ -81,6 +81,24 @@ bool BoxSession::Exchange(const std::string& command, const char* accepted, unsi
     }
 }
 
+int SendWithEcho(BoxSession& box, const std::string& command, int echoLength, unsigned limitMs,
+                 int noEchoMessage, int badEchoMessage) {
+    const char kind = command[0];
+    std::string echo;
+    if (!box.Exchange(command, std::string(1, kind).c_str(), limitMs, &echo)) {
+        PrintError(box.label() + ": " + CatalogText(noEchoMessage) + " (no echo to " +
+                   Quoted(command) + " within " + std::to_string(limitMs) + " ms)");
+        return kExitNoAnswer;
+    }
+    if (echo.compare(0, static_cast<size_t>(echoLength), command, 0,
+                     static_cast<size_t>(echoLength)) != 0) {
+        PrintError(box.label() + ": " + CatalogText(badEchoMessage) + " (sent " + Quoted(command) +
+                   ", echo " + Quoted(echo) + ")");
+        return kExitNoAnswer;
+    }
+    return kExitDone;
+}
+
 std::string ProbeText(int com, int txOnly) {
     SerialLink link;
     SerialPortSettings port;

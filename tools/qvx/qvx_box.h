@@ -34,6 +34,12 @@ class BoxSession {
     std::string label_;
 };
 
+// Sends an output command whose echo repeats its first echoLength characters (the D/A box's
+// "P", the I/O box's "O"), and checks the echo as the panels do. kExitDone, or kExitNoAnswer with
+// catalog message noEchoMessage (nothing within limitMs) or badEchoMessage printed.
+int SendWithEcho(BoxSession& box, const std::string& command, int echoLength, unsigned limitMs,
+                 int noEchoMessage, int badEchoMessage);
+
 // The outcome of identifying one port for `qvx list --probe`: "QVX-A/D 38400", "busy", "no box"
 // or "cannot open (<the system's reason>)". Never waits for a port that another program holds.
 std::string ProbeText(int com, int txOnly);

@@ -95,6 +95,11 @@ ParseResult ParseOptions(int argc, char** argv, const std::vector<OptionSpec>& s
     return ParseResult::kOk;
 }
 
+bool ValueTaken(bool ok, const char* option, const char* what, const std::string& value) {
+    if (!ok) UsageError(std::string(option) + " takes " + what + ", not '" + value + "'");
+    return ok;
+}
+
 bool ParseCount(const std::string& text, int* count) {
     return ParseDecimal(text, 1, count);
 }

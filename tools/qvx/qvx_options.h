@@ -22,6 +22,10 @@ ParseResult ParseOptions(int argc, char** argv, const std::vector<OptionSpec>& s
                          const std::function<bool(int id, const std::string& value)>& onOption,
                          std::vector<std::string>* operands);
 
+// The answer of an option handler: ok, or false after the usage error
+// "--option takes <what>, not '<value>'".
+bool ValueTaken(bool ok, const char* option, const char* what, const std::string& value);
+
 // Values of options. Each returns false for a text it does not take.
 bool ParseCount(const std::string& text, int* count);        // 1 and more
 bool ParseMilliseconds(const std::string& text, int* ms);    // 0 and more
