@@ -9,9 +9,9 @@
 #include "device/box_sim_helper.h"
 #include "platform/serial_port.h"
 #include "qvx_run.h"
-#include "startup/version.h"
 #include "statlink.h"
 #include "support/child_process.h"
+#include "vantrel_version.h"
 
 class QvxStatusTest : public IsolatedTest {};
 
@@ -175,5 +175,5 @@ TEST_F(QvxStatusTest, EveryCommandHasHelpAndTheVersionIsTheBuilds) {
     EXPECT_EQ(RunQvx({"--help"}).out.rfind("usage: qvx COMMAND", 0), 0u);
     const QvxRun version = RunQvx({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, std::string("qvx (Vantrel) ") + kVantrelVersion + "\n");
+    EXPECT_EQ(version.out, std::string("qvx (Vantrel) ") + VANTREL_VERSION + "\n");
 }
