@@ -118,6 +118,12 @@ TEST_F(QvxStatusTest, APortOpenedElsewhereIsBusyByItsDevicePathToo) {
     ASSERT_TRUE(sim.ready());
     char device[4096] = {};
     ASSERT_GT(readlink((env.comDir() + "COM8").c_str(), device, sizeof device - 1), 0);
+    // A device path is reached through a folder qvx makes for the run in $TMPDIR.
+    TempDir tmp("qvx-tmp");
+    const char* oldTmp = getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    setenv("TMPDIR", tmp.path().c_str(), 1);
+
     const int holder = SpOpenExclusive(device);
     ASSERT_GE(holder, 0);
     ExpectOneError(RunQvx({"identify", device}), 2,
@@ -126,6 +132,14 @@ TEST_F(QvxStatusTest, APortOpenedElsewhereIsBusyByItsDevicePathToo) {
     const QvxRun free = RunQvx({"identify", device});
     EXPECT_EQ(free.exitCode, 0) << free.err;
     EXPECT_EQ(free.out, "QVX-I/O 9600\n");
+    // ... and removed again, whatever the outcome.
+    EXPECT_EQ(testkit::FolderEntries(tmp.path()), std::vector<std::string>{});
+
+    if (oldTmp) {
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    } else {
+        unsetenv("TMPDIR");
+    }
 }
 
 TEST_F(QvxStatusTest, SignalsEndFollowAndWatchAfterACompleteLine) {

@@ -46,6 +46,7 @@ int BoxSession::Open(const PortSpec& spec, const char* expectedDevice, int wrong
                    access_.OpenFailureText(link_.LastOpenError()));
         return kExitNoPort;
     }
+    access_.Release();
     if (result != kIdentifyFound) {
         link_.Close();
         PrintError(label_ + ": " + CatalogText(kMessageNoAnswer));

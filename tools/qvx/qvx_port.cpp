@@ -67,10 +67,11 @@ int TxOnlyOption(const std::string& settingsFolder) {
     return settings.txOnly;
 }
 
-PortAccess::~PortAccess() {
+void PortAccess::Release() {
     if (privateFolder_.empty()) return;
     unlink((privateFolder_ + "COM1").c_str());
     rmdir(privateFolder_.c_str());
+    privateFolder_.clear();
 }
 
 bool PortAccess::Prepare(const PortSpec& spec, const std::string& settingsFolder) {

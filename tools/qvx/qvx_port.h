@@ -28,7 +28,7 @@ int TxOnlyOption(const std::string& settingsFolder);
 class PortAccess {
   public:
     PortAccess() = default;
-    ~PortAccess();
+    ~PortAccess() { Release(); }
     PortAccess(const PortAccess&) = delete;
     PortAccess& operator=(const PortAccess&) = delete;
 
@@ -40,6 +40,10 @@ class PortAccess {
     //   ".../ports/COM5 -> /dev/ttyUSB0: Device or resource busy", or for a device path
     //   "/dev/ttyUSB0: Permission denied (crw-rw---- root dialout)".
     std::string OpenFailureText(int err) const;
+
+    // Removes the private folder (if any) once the port is open or given up: the open link does
+    // not need it, and a run ended by a signal then leaves nothing behind.
+    void Release();
 
   private:
     int com_ = 0;
