@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "platform/serial_port.h"
+#include "platform/tcp_socket.h"
 
 namespace {
 
@@ -31,21 +32,42 @@ SerialHandle SerialLink::Open(const SerialPortSettings& settings) {
         return kNoSerialHandle;
     }
     const std::string device = ComPortDevice(SettingsFolder(), settings.portNumber);
-    const int fd = SpOpenExclusive(device.c_str());
-    if (fd < 0) {
-        openError_.store(errno != 0 ? errno : EIO);
-        return kNoSerialHandle;
+    const std::string linkText = LinkText(device);
+    const bool network = IsNetworkPortText(linkText);
+    // Callers close before they open again; should one not, the old descriptor would keep its
+    // port locked until the process ends, so it is closed here rather than lost. (The network
+    // session is started afresh by its Open, so an open network port is closed first.)
+    if (network && network_.load()) Close();
+    int fd = kNoSerialHandle;
+    if (network) {
+        int error = 0;
+        fd = net_.Open(linkText, settings, &error);
+        if (fd < 0) {
+            openError_.store(error != 0 ? error : EIO);
+            return kNoSerialHandle;
+        }
+    } else {
+        fd = SpOpenExclusive(device.c_str());
+        if (fd < 0) {
+            openError_.store(errno != 0 ? errno : EIO);
+            return kNoSerialHandle;
+        }
+        SpConfigure(fd, settings);
+        SpSetModemLines(fd, false);  // the open leaves DTR and RTS off
     }
     openError_.store(0);
 
-    SpConfigure(fd, settings);
-    SpSetModemLines(fd, false);  // the open leaves DTR and RTS off
-
-    // Callers close before they open again; should one not, the old descriptor would keep its
-    // port locked until the process ends, so it is closed here rather than lost.
     const SerialHandle old = handle_.load();
+    const bool oldNetwork = network_.load();
     handle_.store(fd);
-    if (old != kNoSerialHandle && old != fd) SpClose(old);
+    network_.store(network);
+    if (old != kNoSerialHandle && old != fd) {
+        if (oldNetwork) {
+            TcpClose(old);
+        } else {
+            SpClose(old);
+        }
+    }
 
     PurgeInput();
     return fd;
@@ -54,18 +76,41 @@ SerialHandle SerialLink::Open(const SerialPortSettings& settings) {
 void SerialLink::Close() {
     const SerialHandle fd = handle_.load();
     if (fd == kNoSerialHandle) return;
+    const bool network = network_.load();
     handle_.store(kNoSerialHandle);
-    SpClose(fd);
+    network_.store(false);
+    if (network) {
+        TcpClose(fd);
+    } else {
+        SpClose(fd);
+    }
+}
+
+int SerialLink::ReadableFd() const {
+    const SerialHandle fd = handle_.load();
+    if (fd == kNoSerialHandle) return -1;
+    if (network_.load() && net_.lost()) return -1;
+    return fd;
+}
+
+int SerialLink::BytesQueuedOut(SerialHandle fd) const {
+    return network_.load() ? TcpBytesQueuedOut(fd) : SpBytesQueuedOut(fd);
 }
 
 int SerialLink::NextByte() {
     const SerialHandle fd = handle_.load();
     if (fd == kNoSerialHandle) return -1;
     if (inNext_ < inCount_) return inBytes_[inNext_++];
-    // Ask first, so that no read is ever issued without a byte to take; then take what is there.
-    const int waiting = SpBytesWaiting(fd);
-    if (waiting <= 0) return -1;
-    const int got = SpRead(fd, inBytes_, waiting < kInBytes ? waiting : kInBytes);
+    int got = 0;
+    if (network_.load()) {
+        // One non-blocking receive: it finds nothing at once when nothing is there.
+        got = net_.Receive(fd, inBytes_, kInBytes);
+    } else {
+        // Ask first, so that no read is ever issued without a byte to take; then take it.
+        const int waiting = SpBytesWaiting(fd);
+        if (waiting <= 0) return -1;
+        got = SpRead(fd, inBytes_, waiting < kInBytes ? waiting : kInBytes);
+    }
     if (got <= 0) return -1;
     inNext_ = 1;
     inCount_ = got;
@@ -93,19 +138,25 @@ int SerialLink::Write(const char* bytes, int length, int keepInput) {
     const int timeoutMs = kWriteTimeoutConstantMs + kWriteTimeoutPerByteMs * length;
     // A command that did not go out in full within the time-out is a failed write: reporting it
     // as done would leave the caller waiting for a reply to half a command.
-    if (!SpWriteAll(fd, bytes, static_cast<size_t>(length), timeoutMs)) return 1;
-    return 0;
+    const bool sent = network_.load()
+                          ? net_.Send(fd, bytes, length, timeoutMs)
+                          : SpWriteAll(fd, bytes, static_cast<size_t>(length), timeoutMs);
+    return sent ? 0 : 1;
 }
 
 void SerialLink::PurgeInput() {
     const SerialHandle fd = handle_.load();
     if (fd == kNoSerialHandle) return;
-    SpFlushInput(fd);
+    if (network_.load()) {
+        net_.PurgeInput(fd);
+    } else {
+        SpFlushInput(fd);
+    }
     inNext_ = inCount_ = 0;
     // Without flow control the output queue drains at the line speed; a wedged adapter would
     // never drain it, so the wait ends after the write time-out constant.
     const uint32_t start = TickCount();
-    while (SpBytesQueuedOut(fd) > 0 && TicksSince(start, TickCount()) < kWriteTimeoutConstantMs) {
+    while (BytesQueuedOut(fd) > 0 && TicksSince(start, TickCount()) < kWriteTimeoutConstantMs) {
         SleepMs(1);
     }
 }
@@ -146,5 +197,10 @@ int SerialLink::ReadLine(char* buffer, int* length) {
 
 void SerialLink::SetModemLines(bool on) {
     const SerialHandle fd = handle_.load();
-    if (fd != kNoSerialHandle) SpSetModemLines(fd, on);
+    if (fd == kNoSerialHandle) return;
+    if (network_.load()) {
+        net_.SetModemLines(fd, on);
+    } else {
+        SpSetModemLines(fd, on);
+    }
 }

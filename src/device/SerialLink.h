@@ -1,6 +1,11 @@
 // One owned COM port: open and configure it, write a command, read single bytes without ever
 // blocking, read one reply line within 500 ms, clear the input side, close.
 //
+// Two transports lie under the same calls, chosen by the COM entry: a tty (termios), or a
+// network serial port when the entry's link text is "rfc2217://HOST:PORT" (a TCP connection to
+// an RFC 2217 server such as ser2net). A network port whose connection ends behaves as a device
+// that was unplugged: writes fail, reads find nothing, line reads time out.
+//
 // Results are plain integers: 0 done, 1 a failed write or nothing read, 99 no port open (write)
 // or no complete line in time (read line). Nothing throws.
 #pragma once
@@ -9,6 +14,7 @@
 #include <string>
 
 #include "device/SerialPortSettings.h"
+#include "device/network_port.h"
 #include "platform/relaxed_atomic.h"
 
 using SerialHandle = int;
@@ -34,11 +40,15 @@ class SerialLink {
 
     // Opens COM settings.portNumber (1..255) exclusively, applies the line parameters with DTR
     // and RTS off, and clears the input side. Returns the handle, or kNoSerialHandle when the
-    // number is out of range or the port cannot be opened (the link is then unchanged).
+    // number is out of range or the port cannot be opened (the link is then unchanged). A
+    // network port is connected within NetworkPort::kConnectTimeoutMs and each answer of its
+    // server awaited at most NetworkPort::kAnswerTimeoutMs.
     SerialHandle Open(const SerialPortSettings& settings);
     // Why the last Open failed, as the system said it (an errno value: ENOENT for a COM number
     // with no entry or an entry whose device is gone, EACCES, ENOTTY, EBUSY, ...; EINVAL for a
-    // number outside 1..255), or 0 after an Open that succeeded.
+    // number outside 1..255; for a network port ECONNREFUSED, ETIMEDOUT, EHOSTUNREACH, ENXIO for
+    // a host name that does not resolve, EPROTO for a server without RFC 2217, and the others
+    // NetworkPort::Open names), or 0 after an Open that succeeded.
     int LastOpenError() const { return openError_.load(); }
     void Close();
 
@@ -63,13 +73,31 @@ class SerialLink {
 
     bool IsOpen() const { return handle_.load() != kNoSerialHandle; }
     SerialHandle handle() const { return handle_.load(); }
+    bool IsNetworkPort() const { return network_.load(); }
+
+    // The descriptor that becomes readable when input may be waiting (the tty, or the socket of
+    // a network port), for a caller that sleeps in poll() between steps; -1 when the link is
+    // closed, or when a network port's connection has ended (nothing will come any more: poll
+    // then just sleeps its time-out). A readable socket may hold only telnet commands, and a
+    // tty that was unplugged reports POLLHUP for ever: after poll() the caller reads with
+    // ReadByte, which never waits, and sleeps its normal step when nothing came. Bytes already
+    // taken from the descriptor wait here without making it readable, so poll only once
+    // ReadByte has found nothing.
+    int ReadableFd() const;
 
   private:
     // One waiting byte, or -1: the step both ReadByte and ReadLine are made of.
     int NextByte();
 
-    // The handle passes from the panel's window thread to its worker and back.
+    // Bytes still to go out on the open port (the tty's queue, or the socket's).
+    int BytesQueuedOut(SerialHandle fd) const;
+
+    // The handle passes from the panel's window thread to its worker and back. For a network
+    // port it is the socket, and network_ is true while it is open.
     RelaxedAtomic<SerialHandle> handle_{kNoSerialHandle};
+    RelaxedAtomic<bool> network_{false};
+    // The network transport's session; used, like inBytes_, only by the thread using the link.
+    NetworkPort net_;
     RelaxedAtomic<int> openError_{0};
     // Bytes already taken from the driver and not yet handed out. A worker reads a reply byte by
     // byte; taking what is waiting in one read keeps that to one system call per reply instead

@@ -47,6 +47,28 @@ std::string GroupName(gid_t gid) {
     return std::to_string(gid);
 }
 
+// What a network port's failure means in its own terms, after the system's text.
+std::string NetworkHint(int err) {
+    switch (err) {
+        case EINVAL:
+            return " (the link should read rfc2217://HOST:PORT)";
+        case ENXIO:
+            return " (the host name does not resolve)";
+        case ECONNREFUSED:
+            return " (nothing listens on that port)";
+        case ETIMEDOUT:
+            return " (the host did not answer in time)";
+        case EPROTO:
+            return " (the server does not speak RFC 2217)";
+        case EBUSY:
+            return " (the server's port is in use by another client)";
+        case ECONNRESET:
+            return " (the server ended the connection; its device may be missing)";
+        default:
+            return "";
+    }
+}
+
 }  // namespace
 
 std::string ComOpenFailureText(const std::string& settingsFolder, int com, int err) {
@@ -57,6 +79,7 @@ std::string ComOpenFailureText(const std::string& settingsFolder, int com, int e
     const std::string link = LinkText(entry);
     if (!link.empty()) text += " -> " + link;
     text += ": " + ErrorText(err);
+    if (IsNetworkPortText(link)) return text + NetworkHint(err);
     // Access is decided by the device's mode, owner and group; the group is the one to join.
     struct stat st {};
     if ((err == EACCES || err == EPERM) && stat(entry.c_str(), &st) == 0) {

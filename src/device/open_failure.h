@@ -14,5 +14,6 @@ inline constexpr const char kOpenErrnoKey[] = "OpenErrno";
 //   "/home/u/.config/Harbelt/Vantrel/ports/COM5: No such file or directory"   (no entry)
 //   ".../ports/COM5 -> /dev/ttyUSB0: No such file or directory"                (device gone)
 //   ".../ports/COM5 -> /dev/ttyUSB0: Permission denied (crw-rw---- root dialout)"
+//   ".../ports/COM5 -> rfc2217://bench-pi:4001: Connection refused (nothing listens on that port)"
 // settingsFolder names the COM port folder as for SerialLink; err is an errno value.
 std::string ComOpenFailureText(const std::string& settingsFolder, int com, int err);

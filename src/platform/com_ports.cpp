@@ -87,6 +87,43 @@ std::string LinkText(const std::string& path) {
     return std::string(buf, static_cast<size_t>(n));
 }
 
+bool IsNetworkPortText(const std::string& linkText) {
+    return linkText.compare(0, sizeof kNetworkPortScheme - 1, kNetworkPortScheme) == 0;
+}
+
+bool ParseNetworkPort(const std::string& linkText, NetworkPortAddress* address) {
+    if (!IsNetworkPortText(linkText)) return false;
+    std::string rest = linkText.substr(sizeof kNetworkPortScheme - 1);
+    if (!rest.empty() && rest.back() == '/') rest.pop_back();
+    std::string host;
+    size_t colon = 0;
+    if (!rest.empty() && rest[0] == '[') {
+        const size_t close = rest.find(']');
+        if (close == std::string::npos || close + 1 >= rest.size() || rest[close + 1] != ':') {
+            return false;
+        }
+        host = rest.substr(1, close - 1);
+        colon = close + 1;
+    } else {
+        colon = rest.rfind(':');
+        if (colon == std::string::npos) return false;
+        host = rest.substr(0, colon);
+        // A bare IPv6 address would be ambiguous here; it takes brackets.
+        if (host.find(':') != std::string::npos) return false;
+    }
+    const std::string digits = rest.substr(colon + 1);
+    if (host.empty() || host.find_first_of("/?#@ ") != std::string::npos || digits.empty() ||
+        digits.size() > 5 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    const long port = std::strtol(digits.c_str(), nullptr, 10);
+    if (port < 1 || port > 65535) return false;
+    address->host = host;
+    address->port = static_cast<int>(port);
+    return true;
+}
+
 bool ComPortFolderIsOverridden() {
     const char* dir = std::getenv("VANTREL_COM_DIR");
     return dir && *dir;
@@ -107,9 +144,14 @@ std::vector<ComPortEntry> ListComPortsIn(const std::string& folderIn) {
     std::vector<ComPortEntry> out;
     for (int n = kFirstCom; n <= kLastCom; ++n) {
         const std::string path = EntryPath(folder, n);
+        std::string link = LinkText(path);
+        if (IsNetworkPortText(link)) {
+            out.push_back(ComPortEntry{n, link, link});
+            continue;
+        }
         std::string target = Resolve(path);
         if (target.empty()) continue;  // no entry, or a link whose device is gone
-        out.push_back(ComPortEntry{n, std::move(target), LinkText(path)});
+        out.push_back(ComPortEntry{n, std::move(target), std::move(link)});
     }
     return out;
 }

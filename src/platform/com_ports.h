@@ -1,4 +1,5 @@
-// The COM port folder: entries COM1..COM255, each a link to a tty device (or the device).
+// The COM port folder: entries COM1..COM255, each a link to a tty device (or the device), or a
+// link whose text is "rfc2217://HOST:PORT", naming a network serial port.
 #pragma once
 
 #include <string>
@@ -6,12 +7,29 @@
 
 struct ComPortEntry {
     int number;            // n of "COMn"
-    std::string target;    // the device the entry resolves to (realpath)
+    std::string target;    // the device the entry resolves to (realpath), or a network URL
     std::string linkText;  // what the entry's link says, "" when the entry is the device itself
 };
 
 // What the link at path says (its target as written), "" when path is no link.
 std::string LinkText(const std::string& path);
+
+// ---- Network serial ports (RFC 2217, as ser2net serves them)
+
+inline constexpr const char kNetworkPortScheme[] = "rfc2217://";
+
+// True when a link text names a network port: it begins with "rfc2217://" (whether or not the
+// rest is well formed; a malformed one fails to open with EINVAL rather than passing as a path).
+bool IsNetworkPortText(const std::string& linkText);
+
+struct NetworkPortAddress {
+    std::string host;  // a name, an IPv4 address, or an IPv6 address without its brackets
+    int port = 0;      // 1..65535
+};
+
+// Reads "rfc2217://HOST:PORT" (a trailing "/" allowed; an IPv6 address in brackets, as
+// "rfc2217://[fe80::1]:4001"). False when the text is anything else.
+bool ParseNetworkPort(const std::string& linkText, NetworkPortAddress* address);
 
 // $VANTREL_COM_DIR when set, otherwise settingsFolder + "ports/". Ends in "/".
 std::string ComPortFolder(const std::string& settingsFolder);
@@ -19,7 +37,9 @@ std::string ComPortFolder(const std::string& settingsFolder);
 // The device path that COMn names, or "" for a number outside 1..255.
 std::string ComPortDevice(const std::string& settingsFolder, int number);
 
-// The present ports in ascending order: every entry whose target exists. In the default folder
+// The present ports in ascending order: every entry whose target exists, and every network entry
+// (listed with its URL as target; whether the server answers is found out when it is opened). In
+// the default folder
 // every serial device of the system that has no entry yet first gets one with the lowest free
 // number.
 std::vector<ComPortEntry> ListComPorts(const std::string& settingsFolder);

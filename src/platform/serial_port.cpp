@@ -1,16 +1,15 @@
 #include "platform/serial_port.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 
 #include "device/SerialPortSettings.h"
+#include "platform/fd_wait.h"
 
 namespace {
 
@@ -29,11 +28,6 @@ constexpr SpeedPair kSpeeds[] = {
     {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
     {3500000, B3500000}, {4000000, B4000000},
 };
-
-int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 }  // namespace
 
@@ -168,24 +162,5 @@ int SpRead(int fd, uint8_t* bytes, int max) {
 }
 
 bool SpWriteAll(int fd, const void* bytes, size_t length, int timeoutMs) {
-    const auto* p = static_cast<const uint8_t*>(bytes);
-    const int64_t end = NowMs() + timeoutMs;
-    while (length > 0) {
-        const ssize_t n = write(fd, p, length);
-        if (n > 0) {
-            p += n;
-            length -= static_cast<size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
-        // The driver's buffer is full: wait for room, but never past the write time-out.
-        const int64_t left = end - NowMs();
-        if (left <= 0) return false;
-        pollfd pfd{fd, POLLOUT, 0};
-        const int r = poll(&pfd, 1, static_cast<int>(left));
-        if (r < 0 && errno != EINTR) return false;
-        if (r > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL))) return false;
-    }
-    return true;
+    return WriteAllWithin(fd, bytes, length, timeoutMs, write);
 }
