@@ -29,7 +29,8 @@ struct Lookup {
     std::condition_variable done;
     bool finished = false;
     bool abandoned = false;
-    int result = 0;
+    int result = 0;       // getaddrinfo's
+    int systemError = 0;  // errno with EAI_SYSTEM
     addrinfo* addresses = nullptr;
 };
 
@@ -60,7 +61,8 @@ addrinfo* Resolve(const std::string& host, int port, int timeoutMs) {
                 if (result == 0) freeaddrinfo(found);
                 return;
             }
-            lookup->result = result == EAI_SYSTEM ? -(savedErrno != 0 ? savedErrno : EIO) : result;
+            lookup->result = result;
+            lookup->systemError = savedErrno != 0 ? savedErrno : EIO;
             lookup->addresses = result == 0 ? found : nullptr;
             lookup->finished = true;
             lookup->done.notify_all();
@@ -79,7 +81,9 @@ addrinfo* Resolve(const std::string& host, int port, int timeoutMs) {
     if (lookup->result == 0) return lookup->addresses;
     // A system error keeps its own errno; every other failure (no such name, no address of it,
     // no answer from the name servers) is a host that cannot be found.
-    errno = lookup->result < 0 ? -lookup->result : ENXIO;
+    errno = lookup->result == EAI_SYSTEM   ? lookup->systemError
+            : lookup->result == EAI_MEMORY ? ENOMEM
+                                           : ENXIO;
     return nullptr;
 }
 

@@ -10,3 +10,8 @@ vantrel_add_test(identify_box_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/identify_bo
     LIBS vantrel_test_boxsim)
 vantrel_add_test(boxsim_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/boxsim_test.cpp
     LIBS vantrel_test_boxsim)
+vantrel_add_test(network_port_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/network_port_test.cpp
+    LIBS vantrel_test_boxsim)
+vantrel_add_test(network_panels_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/network_panels_test.cpp
+    LIBS vantrel_test_boxsim)
+add_dependencies(network_panels_test vantrel-panel-host)
