@@ -15,3 +15,4 @@ vantrel_add_test(network_port_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/network_por
 vantrel_add_test(network_panels_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/network_panels_test.cpp
     LIBS vantrel_test_boxsim)
 add_dependencies(network_panels_test vantrel-panel-host)
+vantrel_add_test(telnet_codec_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/telnet_codec_test.cpp)
