@@ -2,7 +2,9 @@
 // processes) starts it, against qvx-boxsim on pseudo-terminals.
 //
 //   process_figures [--seconds N] [--rounds R] [--pin CPU] [launcher] [ad] [da] [io] [shutdown]
-//   (default: all cases, 3 rounds of 10 s)
+//                   [da-net] [ad-net]
+//   (default: all cases, 3 rounds of 10 s; the network cases need ser2net and are skipped
+//   without it)
 //
 // CPU: a case runs its process until it has settled, then R rounds of N seconds each. In each
 // round a bare loop process (this program with --bare-loop: nothing but a 1 ms sleep per pass,
@@ -28,6 +30,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -35,6 +38,7 @@
 
 #include "proc_support.h"
 #include "statlink.h"
+#include "testkit/ser2net.h"
 
 using namespace bench;
 
@@ -306,6 +310,100 @@ void CaseIo() {
     EndPanel("end-io", "I/O panel", pid, 2);
 }
 
+// A box served by ser2net on loopback, and the panel's COM entry a link to its rfc2217:// URL
+// (the simulator's own entry COM<com + 10> is the pty the server serves).
+struct NetworkBox {
+    Simulator sim;
+    std::unique_ptr<Ser2net> server;
+    bool ready = false;
+    NetworkBox(const RunEnv& env, const std::string& box, int com)
+        : sim(env, {box + ",com=" + std::to_string(com + 10)}) {
+        const std::string pty = LinkTarget(env.comDir() + "COM" + std::to_string(com + 10));
+        if (!sim.ready() || pty.empty()) return;
+        server = std::make_unique<Ser2net>(pty);
+        const std::string entry = env.comDir() + "COM" + std::to_string(com);
+        ready = server->ready() && symlink(server->url().c_str(), entry.c_str()) == 0;
+    }
+    static std::string LinkTarget(const std::string& path) {
+        char buf[256];
+        const ssize_t n = readlink(path.c_str(), buf, sizeof buf - 1);
+        return n > 0 ? std::string(buf, static_cast<size_t>(n)) : "";
+    }
+};
+
+// The D/A panel idles between the user's clicks: on a network entry its worker finds nothing
+// waiting each step as on a local one. ser2net's own CPU is given beside it.
+void CaseDaNetwork() {
+    std::printf("D/A panel on a network entry: vantrel /4 /QVX-DA /1, ser2net on loopback\n");
+    if (!Ser2net::Installed()) {
+        Note("skipped: ser2net is not installed");
+        return;
+    }
+    RunEnv env;
+    NetworkBox box(env, "da,speed=9600", 4);
+    if (!box.ready) {
+        Figure("cpu-da-net", "D/A panel CPU, network entry", "<= 1.3x bare loop",
+               "simulator or ser2net did not start", false);
+        return;
+    }
+    const pid_t pid = StartVantrel(env, {"/4", "/QVX-DA", "/1"}, "da-net");
+    if (!box.sim.WaitForLog("rx \"U0\"", 60000)) {
+        Figure("cpu-da-net", "D/A panel CPU, network entry", "<= 1.3x bare loop",
+               "the panel did not identify", false);
+        StopProcess(pid);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ProcCpu server0, server1;
+    const CpuRuns r = MeasureCpu(
+        env, pid, [&] { server0 = ReadProcCpu(box.server->pid()); },
+        [&] { server1 = ReadProcCpu(box.server->pid()); });
+    CpuFigure("cpu-da-net", "D/A panel process on a network entry (ser2net), worker idle", 1.3, r);
+    Note(Fmt("ser2net meanwhile: %.0f ms CPU in %.1f s", server1.statMs - server0.statMs,
+             r.wallMs / 1000.0));
+    EndPanel("end-da-net", "D/A panel on a network entry", pid, 1);
+}
+
+// The A/D panel cycling its inputs over the network: every reply crosses ser2net.
+void CaseAdNetwork() {
+    std::printf("A/D panel on a network entry: vantrel /3 /QVX-AD /0, ser2net on loopback\n");
+    if (!Ser2net::Installed()) {
+        Note("skipped: ser2net is not installed");
+        return;
+    }
+    RunEnv env;
+    NetworkBox box(env, "ad,speed=19200,volts=1/2/3/4/5/6/7/8", 3);
+    if (!box.ready) {
+        Figure("cpu-ad-net", "A/D panel CPU, network entry", "<= 1.3x bare loop",
+               "simulator or ser2net did not start", false);
+        return;
+    }
+    const pid_t pid = StartVantrel(env, {"/3", "/QVX-AD", "/0"}, "ad-net");
+    if (!WaitFor([&] { return box.sim.CountInLog("rx \"B7\"") >= 2; }, 60000, kPollMs)) {
+        Figure("cpu-ad-net", "A/D panel CPU, network entry", "<= 1.3x bare loop",
+               "the panel did not poll", false);
+        StopProcess(pid);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    int cycles0 = 0, cycles1 = 0;
+    ProcCpu server0, server1;
+    const CpuRuns r = MeasureCpu(
+        env, pid,
+        [&] {
+            cycles0 = box.sim.CountInLog("rx \"B7\"");
+            server0 = ReadProcCpu(box.server->pid());
+        },
+        [&] {
+            cycles1 = box.sim.CountInLog("rx \"B7\"");
+            server1 = ReadProcCpu(box.server->pid());
+        });
+    CpuFigure("cpu-ad-net", "A/D panel process on a network entry (ser2net), polling", 1.3, r);
+    Note(Fmt("%.0f cycles of eight inputs in %.1f s; ser2net meanwhile: %.0f ms CPU",
+             cycles1 - cycles0, r.wallMs / 1000.0, server1.statMs - server0.statMs));
+    EndPanel("end-ad-net", "A/D panel on a network entry", pid, 0);
+}
+
 void CaseShutdown() {
     std::printf("shutdown: SIGTERM to a launcher with four running panels\n");
     // Panels orphaned by the launcher's end come to this process, which reaps them.
@@ -395,18 +493,20 @@ int main(int argc, char** argv) {
             cases.push_back(a);
         }
     }
-    if (cases.empty()) cases = {"launcher", "ad", "da", "io", "shutdown"};
+    if (cases.empty()) cases = {"launcher", "ad", "da", "io", "shutdown", "da-net", "ad-net"};
     const std::map<std::string, void (*)()> known{{"launcher", CaseLauncher},
                                                   {"ad", CaseAd},
                                                   {"da", CaseDa},
                                                   {"io", CaseIo},
-                                                  {"shutdown", CaseShutdown}};
+                                                  {"shutdown", CaseShutdown},
+                                                  {"da-net", CaseDaNetwork},
+                                                  {"ad-net", CaseAdNetwork}};
     for (const std::string& c : cases) {
         auto it = known.find(c);
         if (it == known.end()) {
             std::fprintf(stderr,
                          "usage: process_figures [--seconds N] [--rounds R] [--pin CPU] [%s]...\n",
-                         "launcher|ad|da|io|shutdown");
+                         "launcher|ad|da|io|shutdown|da-net|ad-net");
             return 2;
         }
         it->second();

@@ -21,16 +21,18 @@ std::string Ser2net::Program() {
     return "";
 }
 
-Ser2net::Ser2net(const std::string& device, int readyTimeoutMs) {
+Ser2net::Ser2net(const std::string& device, const std::vector<std::string>& options,
+                 int readyTimeoutMs) {
     const std::string program = Program();
     port_ = FreeLocalPort();
     if (program.empty() || port_ <= 0) return;
     const std::string config = dir_.path() + "ser2net.yaml";
-    WriteFile(config,
-              "connection: &box\n"
-              "  accepter: telnet(rfc2217),tcp,127.0.0.1," +
-                  std::to_string(port_) + "\n  connector: serialdev," + device +
-                  ",9600n81,local\n");
+    std::string yaml = "connection: &box\n  accepter: telnet(rfc2217),tcp,127.0.0.1," +
+                       std::to_string(port_) + "\n  connector: serialdev," + device +
+                       ",9600n81,local\n";
+    if (!options.empty()) yaml += "  options:\n";
+    for (const std::string& option : options) yaml += "    " + option + "\n";
+    WriteFile(config, yaml);
     pid_ = SpawnProgram(program, {program, "-n", "-d", "-c", config}, dir_.path() + "out");
     if (pid_ <= 0) {
         pid_ = -1;

@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 #include "testkit/files.h"
 
@@ -24,8 +25,10 @@ class Ser2net {
 
     // Starts ser2net in the foreground serving device (a tty path) with
     // "accepter: telnet(rfc2217),tcp,127.0.0.1,PORT", and waits up to readyTimeoutMs until it
-    // listens. Its output goes to a file of its own (output()).
-    explicit Ser2net(const std::string& device, int readyTimeoutMs = 20000);
+    // listens. options: lines for the connection's "options:" map (for instance
+    // "chardelay: false"), "" for none. Its output goes to a file of its own (output()).
+    explicit Ser2net(const std::string& device, const std::vector<std::string>& options = {},
+                     int readyTimeoutMs = 20000);
     ~Ser2net();
     Ser2net(const Ser2net&) = delete;
     Ser2net& operator=(const Ser2net&) = delete;
