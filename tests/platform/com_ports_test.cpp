@@ -84,6 +84,46 @@ TEST_F(ComPortFolderTest, ListsPresentEntriesAscendingAndResolvesNumbers) {
     EXPECT_EQ(ComPortDevice("/x/Harbelt/Vantrel/", 5), "/x/Harbelt/Vantrel/ports/COM5");
 }
 
+// A link whose text is an rfc2217:// URL names a network port: listed with its URL whether or
+// not the server is up, and its number is never given to a new device.
+TEST_F(ComPortFolderTest, NetworkEntriesAreListedWithTheirUrlAndKeepTheirNumbers) {
+    const std::string folder = env.comDir();
+    Link("rfc2217://bench-pi:4001", folder + "COM1");
+    Link("rfc2217://nowhere", folder + "COM2");  // malformed: still a network entry
+    Link("rfc2217:/x", folder + "COM3");         // no URL: a dangling link, not listed
+    const auto entries = ListComPortsIn(folder);
+    ASSERT_EQ(Numbers(entries), (std::vector<int>{1, 2}));
+    EXPECT_EQ(entries[0].target, "rfc2217://bench-pi:4001");
+    EXPECT_EQ(entries[0].linkText, "rfc2217://bench-pi:4001");
+
+    FakeSystem sys;
+    const std::string device = sys.Device("ttyUSB0");
+    EXPECT_EQ(AddComPortLinks(folder, sys.roots), 1);
+    EXPECT_EQ(LinkText(folder + "COM4"), device);
+}
+
+TEST(NetworkPortText, ReadsHostAndPortAndRefusesAnythingElse) {
+    NetworkPortAddress a;
+    ASSERT_TRUE(ParseNetworkPort("rfc2217://bench-pi:4001", &a));
+    EXPECT_EQ(a.host, "bench-pi");
+    EXPECT_EQ(a.port, 4001);
+    ASSERT_TRUE(ParseNetworkPort("rfc2217://10.0.0.7:65535/", &a));
+    EXPECT_EQ(a.host, "10.0.0.7");
+    EXPECT_EQ(a.port, 65535);
+    ASSERT_TRUE(ParseNetworkPort("rfc2217://[fd00::5]:1", &a));
+    EXPECT_EQ(a.host, "fd00::5");
+    EXPECT_EQ(a.port, 1);
+    for (const char* bad :
+         {"rfc2217://bench-pi", "rfc2217://bench-pi:", "rfc2217://:4001", "rfc2217://h:0",
+          "rfc2217://h:65536", "rfc2217://h:40x1", "rfc2217://fd00::5:4001", "rfc2217://[fd00::5]",
+          "rfc2217://[fd00::5:4001", "rfc2217://user@h:4001", "rfc2217://h:4001/path",
+          "telnet://h:4001", "/dev/ttyUSB0", ""}) {
+        EXPECT_FALSE(ParseNetworkPort(bad, &a)) << bad;
+    }
+    EXPECT_TRUE(IsNetworkPortText("rfc2217://anything"));
+    EXPECT_FALSE(IsNetworkPortText("/dev/rfc2217://"));
+}
+
 TEST(ComPortLinks, FindsDevicesInOrderAndOnlyRealUarts) {
     FakeSystem sys;
     sys.Device("ttyUSB10");
