@@ -331,29 +331,43 @@ struct NetworkBox {
     }
 };
 
+// Starts a panel on the network entry COM<com> of a box served by ser2net and waits until
+// `working` holds; the panel's pid, or -1 (with a missed figure `id`, or a note when ser2net
+// is not installed).
+pid_t StartOnNetwork(const RunEnv& env, NetworkBox& box, const std::string& id,
+                     const std::string& what, const std::vector<std::string>& args,
+                     const std::function<bool()>& working) {
+    if (!box.ready) {
+        Figure(id, what, "<= 1.3x bare loop", "simulator or ser2net did not start", false);
+        return -1;
+    }
+    const pid_t pid = StartVantrel(env, args, id);
+    if (!WaitFor(working, 60000, kPollMs)) {
+        Figure(id, what, "<= 1.3x bare loop", "the panel did not start working", false);
+        StopProcess(pid);
+        return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    return pid;
+}
+
+bool Ser2netMissing() {
+    if (Ser2net::Installed()) return false;
+    Note("skipped: ser2net is not installed");
+    return true;
+}
+
 // The D/A panel idles between the user's clicks: on a network entry its worker finds nothing
 // waiting each step as on a local one. ser2net's own CPU is given beside it.
 void CaseDaNetwork() {
     std::printf("D/A panel on a network entry: vantrel /4 /QVX-DA /1, ser2net on loopback\n");
-    if (!Ser2net::Installed()) {
-        Note("skipped: ser2net is not installed");
-        return;
-    }
+    if (Ser2netMissing()) return;
     RunEnv env;
     NetworkBox box(env, "da,speed=9600", 4);
-    if (!box.ready) {
-        Figure("cpu-da-net", "D/A panel CPU, network entry", "<= 1.3x bare loop",
-               "simulator or ser2net did not start", false);
-        return;
-    }
-    const pid_t pid = StartVantrel(env, {"/4", "/QVX-DA", "/1"}, "da-net");
-    if (!box.sim.WaitForLog("rx \"U0\"", 60000)) {
-        Figure("cpu-da-net", "D/A panel CPU, network entry", "<= 1.3x bare loop",
-               "the panel did not identify", false);
-        StopProcess(pid);
-        return;
-    }
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const pid_t pid = StartOnNetwork(
+        env, box, "cpu-da-net", "D/A panel process on a network entry (ser2net), worker idle",
+        {"/4", "/QVX-DA", "/1"}, [&] { return box.sim.CountInLog("rx \"U0\"") >= 1; });
+    if (pid < 0) return;
     ProcCpu server0, server1;
     const CpuRuns r = MeasureCpu(
         env, pid, [&] { server0 = ReadProcCpu(box.server->pid()); },
@@ -367,25 +381,13 @@ void CaseDaNetwork() {
 // The A/D panel cycling its inputs over the network: every reply crosses ser2net.
 void CaseAdNetwork() {
     std::printf("A/D panel on a network entry: vantrel /3 /QVX-AD /0, ser2net on loopback\n");
-    if (!Ser2net::Installed()) {
-        Note("skipped: ser2net is not installed");
-        return;
-    }
+    if (Ser2netMissing()) return;
     RunEnv env;
     NetworkBox box(env, "ad,speed=19200,volts=1/2/3/4/5/6/7/8", 3);
-    if (!box.ready) {
-        Figure("cpu-ad-net", "A/D panel CPU, network entry", "<= 1.3x bare loop",
-               "simulator or ser2net did not start", false);
-        return;
-    }
-    const pid_t pid = StartVantrel(env, {"/3", "/QVX-AD", "/0"}, "ad-net");
-    if (!WaitFor([&] { return box.sim.CountInLog("rx \"B7\"") >= 2; }, 60000, kPollMs)) {
-        Figure("cpu-ad-net", "A/D panel CPU, network entry", "<= 1.3x bare loop",
-               "the panel did not poll", false);
-        StopProcess(pid);
-        return;
-    }
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const pid_t pid = StartOnNetwork(
+        env, box, "cpu-ad-net", "A/D panel process on a network entry (ser2net), polling",
+        {"/3", "/QVX-AD", "/0"}, [&] { return box.sim.CountInLog("rx \"B7\"") >= 2; });
+    if (pid < 0) return;
     int cycles0 = 0, cycles1 = 0;
     ProcCpu server0, server1;
     const CpuRuns r = MeasureCpu(

@@ -1,5 +1,6 @@
 #include "device/network_port.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/com_ports.h"
@@ -69,7 +70,13 @@ NetworkPort::Wait NetworkPort::Await(int fd, int timeoutMs, Done done) {
                 openText_.push_back(static_cast<char>(data[0]));
             }
         }
-        if (i < got) Keep(data, codec_.Decode(raw + i, static_cast<size_t>(got - i), data));
+        if (i < got) {
+            const size_t n = codec_.Decode(raw + i, static_cast<size_t>(got - i), data);
+            Keep(data, n);
+            openText_.append(
+                reinterpret_cast<const char*>(data),
+                std::min(n, kOpenTextKept - std::min(kOpenTextKept, openText_.size())));
+        }
         SendAnswers(fd);
         if (lost()) return Wait::kEnded;
     }

@@ -57,51 +57,30 @@ std::string TelnetCodec::TakeAnswers() {
 // The four verbs, each answered at most once: a request for what is already so, or the answer
 // to our own request, gets no reply, so that two parties never echo each other forever.
 void TelnetCodec::OnOption(uint8_t verb, uint8_t option) {
-    switch (verb) {
-        case kDo:  // the server asks this side to use the option, or agrees to our WILL
-            if (!WeWill(option)) {
-                if (!localRefused_[option]) Answer(kWont, option);
-                localRefused_[option] = true;
-                break;
-            }
-            if (!localOn_[option]) {
-                localOn_[option] = true;
-                if (!localAsked_[option]) Answer(kWill, option);
-            }
-            localAsked_[option] = false;
-            break;
-        case kDont:  // the server refuses our WILL, or asks this side to stop
-            if (localOn_[option]) {
-                localOn_[option] = false;
-                Answer(kWont, option);
-            }
-            localAsked_[option] = false;
-            break;
-        case kWill:  // the server offers to use the option, or agrees to our DO
-            if (!WeWantServerTo(option)) {
-                if (!remoteRefused_[option]) Answer(kDont, option);
-                remoteRefused_[option] = true;
-                break;
-            }
-            if (!remoteOn_[option]) {
-                remoteOn_[option] = true;
-                if (!remoteAsked_[option]) Answer(kDo, option);
-            }
-            remoteAsked_[option] = false;
-            break;
-        case kWont:  // the server refuses our DO, or stops
-            if (remoteOn_[option]) {
-                remoteOn_[option] = false;
-                Answer(kDont, option);
-            }
-            remoteAsked_[option] = false;
-            break;
-        default:
-            break;
+    // DO and DONT are about this side's use of the option, WILL and WONT about the server's.
+    const bool ours = verb == kDo || verb == kDont;
+    bool* on = ours ? localOn_ : remoteOn_;
+    bool* asked = ours ? localAsked_ : remoteAsked_;
+    bool* refused = ours ? localRefused_ : remoteRefused_;
+    const uint8_t agree = ours ? kWill : kDo;
+    const uint8_t decline = ours ? kWont : kDont;
+    if (verb == kDo || verb == kWill) {  // a request, or the agreement to ours
+        if (!(ours ? WeWill(option) : WeWantServerTo(option))) {
+            if (!refused[option]) Answer(decline, option);
+            refused[option] = true;
+        } else {
+            if (!on[option] && !asked[option]) Answer(agree, option);
+            on[option] = true;
+            asked[option] = false;
+        }
+    } else {  // DONT or WONT: a refusal of ours, or the option switched off
+        if (on[option]) Answer(decline, option);
+        on[option] = false;
+        asked[option] = false;
     }
     localBinary_ = localOn_[kOptionBinary];
     remoteBinary_ = remoteOn_[kOptionBinary];
-    if (option == kOptionComPort && (verb == kDo || verb == kDont)) {
+    if (option == kOptionComPort && ours) {
         comPort_ = localOn_[kOptionComPort] ? ComPort::kAgreed : ComPort::kRefused;
     }
 }
