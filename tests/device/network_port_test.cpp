@@ -1,6 +1,7 @@
 // Network serial ports through the real ser2net on loopback, serving qvx-boxsim boxes on ptys:
 // identification at each speed, the link's calls, a server that goes away, and opens that fail.
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -129,7 +130,11 @@ TEST_F(NetworkPortTest, PurgeThenAServerThatGoesAwayActsAsAnUnpluggedDevice) {
     char byte[2];
     EXPECT_EQ(link.ReadByte(byte), 1);
 
+    // The socket is what a worker would sleep on: readable once the reply is there (it may be
+    // readable with a telnet command alone too: the caller reads and finds nothing).
     ASSERT_EQ(link.Write("I\n", 2, 0), 0);
+    pollfd reply{link.ReadableFd(), POLLIN, 0};
+    EXPECT_EQ(poll(&reply, 1, 30000), 1);
     ASSERT_EQ(link.ReadLine(line, &length), 0);
     EXPECT_STREQ(line, "I01");
 

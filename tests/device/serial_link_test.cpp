@@ -1,5 +1,6 @@
 // The serial link on real pseudo-terminals: the test holds the master side as the "box".
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -316,4 +317,24 @@ TEST_F(SerialLinkTest, BytesTakenAheadNeverOutliveAPurgeOrAReopen) {
     EXPECT_EQ(link.ReadByte(b), 1);
     ASSERT_NE(link.Open(Port(8)), kNoSerialHandle);
     EXPECT_EQ(link.ReadByte(b), 1);
+}
+
+// ReadableFd is what a worker may sleep on in poll(): readable once a byte waits, quiet before.
+TEST_F(SerialLinkTest, ReadableFdIsTheTtyAndBecomesReadableWithInput) {
+    Pty pty(env.comDir(), 9);
+    SerialLink link;
+    EXPECT_EQ(link.ReadableFd(), -1);
+    ASSERT_NE(link.Open(Port(9)), kNoSerialHandle);
+    EXPECT_EQ(link.ReadableFd(), link.handle());
+    EXPECT_FALSE(link.IsNetworkPort());
+    pollfd quiet{link.ReadableFd(), POLLIN, 0};
+    EXPECT_EQ(poll(&quiet, 1, 50), 0);
+    ASSERT_TRUE(pty.Send("?\n"));
+    pollfd input{link.ReadableFd(), POLLIN, 0};
+    EXPECT_EQ(poll(&input, 1, 30000), 1);
+    char line[SerialLink::kLineBufferSize];
+    int length = 0;
+    EXPECT_EQ(link.ReadLine(line, &length), 0);
+    link.Close();
+    EXPECT_EQ(link.ReadableFd(), -1);
 }
