@@ -22,9 +22,10 @@ constexpr int kReadPerLook = 64;
 // Waits at most 1 ms for the port to have input. The serial link never waits for input itself;
 // here nothing else is to be done meanwhile, so the wait ends as soon as a byte comes rather
 // than after a whole millisecond, which keeps up with a fast line. A port that reports an error
-// or a hang-up (or no descriptor) is simply slept on.
+// or a hang-up, or has no descriptor to wait on (closed, or a network port whose connection
+// is gone), is simply slept on.
 void WaitForInput(const SerialLink& link) {
-    pollfd port{link.handle(), POLLIN, 0};
+    pollfd port{link.ReadableFd(), POLLIN, 0};
     if (port.fd < 0 || poll(&port, 1, 1) != 1 || (port.revents & (POLLERR | POLLHUP | POLLNVAL))) {
         SleepMs(1);
     }
