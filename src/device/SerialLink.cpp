@@ -31,7 +31,10 @@ SerialHandle SerialLink::Open(const SerialPortSettings& settings) {
         openError_.store(EINVAL);
         return kNoSerialHandle;
     }
-    const std::string device = ComPortDevice(SettingsFolder(), settings.portNumber);
+    const std::string folder = SettingsFolder();
+    // An adapter plugged in since the launcher started has its link before the port is opened.
+    MakeAutomaticComPortLinks(folder);
+    const std::string device = ComPortDevice(folder, settings.portNumber);
     const std::string linkText = LinkText(device);
     const bool network = IsNetworkPortText(linkText);
     // Callers close before they open again; should one not, the old descriptor would keep its

@@ -14,6 +14,7 @@
 #include "launcher/operation_log.h"
 #include "platform/app_icon.h"
 #include "platform/clock.h"
+#include "platform/com_ports.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "platform/posted_event.h"
@@ -174,6 +175,8 @@ bool CVantrelDlg::OnInitDialog() {
         rowControls[kChannelCount + i] = dlg.Item(kIdConnectButtons[i]);
         rowControls[2 * kChannelCount + i] = dlg.Item(kIdTypeCombos[i]);
     }
+    // The adapters plugged in now are COM ports from the start, before a row connects.
+    if (settings) MakeAutomaticComPortLinks(LauncherFolder());
     // AutoCom off: the COM ports of the last run are not reused.
     if (settings && settings->autoCom < 1) settings->chCom.fill(1);
     UpdateRows(true);
@@ -304,11 +307,8 @@ void CVantrelDlg::UpdateRows(bool initial) {
 void CVantrelDlg::SelectComPort(int row) {
     if (!settings || row < 0 || row >= kChannelCount) return;
     int port = settings->chCom[row];
-    std::string folder = settings->launcherIni;
-    const size_t slash = folder.rfind('/');
-    folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
     {
-        clsDlgComSel select(&port, folder, this);
+        clsDlgComSel select(&port, LauncherFolder(), this);
         select.exec();
     }
     if (port == -1) {
@@ -319,6 +319,13 @@ void CVantrelDlg::SelectComPort(int row) {
     settings->chCom[row] = port;
     MirrorRows();
     PostRowsChanged();
+}
+
+std::string CVantrelDlg::LauncherFolder() const {
+    if (!settings) return std::string();
+    const std::string& ini = settings->launcherIni;
+    const size_t slash = ini.rfind('/');
+    return slash == std::string::npos ? std::string() : ini.substr(0, slash + 1);
 }
 
 void CVantrelDlg::ConnectChannel(int row) {

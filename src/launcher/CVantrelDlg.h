@@ -86,6 +86,8 @@ class CVantrelDlg : public CDialogKw2 {
     void MirrorRows();
     void StartSupervision();
     void StopSupervision();
+    // The folder of the launcher ini (the settings folder), ending in "/".
+    std::string LauncherFolder() const;
 
     std::thread supervisorThread_;
     std::shared_ptr<PostingSink> sink_;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <set>
 
 namespace {
@@ -77,6 +78,9 @@ bool HasUart(const std::string& sysTtyDir, const std::string& name) {
     std::fclose(f);
     return got == 1 && type != 0;
 }
+
+std::mutex g_rootsMutex;
+SerialDeviceRoots g_roots;
 
 }  // namespace
 
@@ -216,8 +220,22 @@ int AddComPortLinks(const std::string& folderIn, const SerialDeviceRoots& roots)
     return made;
 }
 
+SerialDeviceRoots SystemSerialDeviceRoots() {
+    std::lock_guard<std::mutex> lock(g_rootsMutex);
+    return g_roots;
+}
+
+void SetSystemSerialDeviceRoots(const SerialDeviceRoots& roots) {
+    std::lock_guard<std::mutex> lock(g_rootsMutex);
+    g_roots = roots;
+}
+
+int MakeAutomaticComPortLinks(const std::string& settingsFolder) {
+    if (ComPortFolderIsOverridden()) return 0;
+    return AddComPortLinks(ComPortFolder(settingsFolder), SystemSerialDeviceRoots());
+}
+
 std::vector<ComPortEntry> ListComPorts(const std::string& settingsFolder) {
-    const std::string folder = ComPortFolder(settingsFolder);
-    if (!ComPortFolderIsOverridden()) AddComPortLinks(folder, SerialDeviceRoots{});
-    return ListComPortsIn(folder);
+    MakeAutomaticComPortLinks(settingsFolder);
+    return ListComPortsIn(ComPortFolder(settingsFolder));
 }

@@ -41,8 +41,14 @@ std::string ComPortDevice(const std::string& settingsFolder, int number);
 // (listed with its URL as target; whether the server answers is found out when it is opened). In
 // the default folder
 // every serial device of the system that has no entry yet first gets one with the lowest free
-// number.
+// number (MakeAutomaticComPortLinks).
 std::vector<ComPortEntry> ListComPorts(const std::string& settingsFolder);
+
+// In the default folder (settingsFolder + "ports/"), gives every serial device of the system
+// that has no entry yet a link with the lowest free number, so that a plugged-in adapter is a
+// COM port wherever the folder is consulted (launcher start, a panel opening its port, the COM
+// selection). A $VANTREL_COM_DIR folder is left as it is. Returns the number of links made.
+int MakeAutomaticComPortLinks(const std::string& settingsFolder);
 
 // ---- The pieces ListComPorts is made of, usable on any folder (tests use fake device trees).
 
@@ -64,6 +70,11 @@ struct SerialDeviceRoots {
 // "ttySn/type" holds a port type other than 0 (PORT_UNKNOWN): the kernel makes ttyS0..ttyS31
 // whether or not a UART exists, and those without one report type 0.
 std::vector<std::string> FindSerialDevices(const SerialDeviceRoots& roots);
+
+// The roots the automatic links look in: the system's own unless a test has set others for this
+// process (its fake device tree).
+SerialDeviceRoots SystemSerialDeviceRoots();
+void SetSystemSerialDeviceRoots(const SerialDeviceRoots& roots);
 
 // Gives every device of FindSerialDevices(roots) that no entry of folder resolves to yet a new
 // link "COMn" with the lowest free number (a number any entry has, even a dangling one, is never

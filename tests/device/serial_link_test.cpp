@@ -10,7 +10,9 @@
 #include <string>
 
 #include "device/SerialLink.h"
+#include "platform/com_ports.h"
 #include "platform/serial_port.h"
+#include "support/fake_serial_devices.h"
 #include "support/test_env.h"
 #include "support/test_port.h"
 
@@ -88,6 +90,25 @@ TEST_F(SerialLinkTest, OpenRefusesBadNumbersAndMissingDevices) {
     EXPECT_GE(NowMs() - t0, 450);  // a closed link waits out the limit too
     EXPECT_EQ(len, 0);
     EXPECT_EQ(line[0], '\0');
+}
+
+TEST_F(SerialLinkTest, OpeningInTheDefaultFolderLinksAnAdapterPluggedInMeanwhile) {
+    // An adapter that appeared after the launcher started: a by-id name for a pty, and no entry
+    // in the default COM port folder (which does not even exist yet).
+    Pty pty(env.comDir(), 9);
+    FakeSerialDevices devices;
+    const std::string byId =
+        devices.AddById("usb-FTDI_FT232R_USB_UART_T1-if00-port0", LinkText(env.comDir() + "COM9"));
+    ASSERT_FALSE(byId.empty());
+    unsetenv("VANTREL_COM_DIR");
+    const std::string before = SerialLink::SettingsFolder();
+    SerialLink::SetSettingsFolder(env.settingsFolder());
+
+    SerialLink link;
+    EXPECT_NE(link.Open(Port(1)), kNoSerialHandle);
+    EXPECT_EQ(LinkText(env.settingsFolder() + "ports/COM1"), byId);
+    link.Close();
+    SerialLink::SetSettingsFolder(before);
 }
 
 TEST_F(SerialLinkTest, OpenIsExclusiveAgainstOtherLinksAndProcesses) {

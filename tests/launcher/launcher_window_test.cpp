@@ -23,6 +23,7 @@
 #include "messages/MesTable.h"
 #include "platform/message_box.h"
 #include "platform/profile_file.h"
+#include "support/fake_serial_devices.h"
 
 namespace {
 
@@ -362,6 +363,23 @@ TEST_F(LauncherTest, ComSelectionListsPortsAscendingAndPreselects) {
     QTest::mouseClick(Button(kComButtons[0]), Qt::LeftButton);
     EXPECT_EQ(settings.chCom[0], 3);
     EXPECT_EQ(U8(Button(kComButtons[0])->text()), "COM3");
+    CloseByButton();
+}
+
+TEST_F(LauncherTest, StartLinksTheAdaptersInTheDefaultComFolder) {
+    // Two adapters are plugged in; the default COM port folder has no entries yet. Without a
+    // look at the COM selection, COM1 and COM2 must exist once the launcher is up, so that a
+    // row's connect on COM1 finds its adapter.
+    WriteFile(env.root() + "ttyUSB0", "");
+    WriteFile(env.root() + "ttyUSB1", "");
+    FakeSerialDevices devices;
+    const std::string first = devices.AddById("usb-FTDI_A-if00-port0", env.root() + "ttyUSB0");
+    const std::string second = devices.AddById("usb-FTDI_B-if00-port0", env.root() + "ttyUSB1");
+    unsetenv("VANTREL_COM_DIR");
+    LoadRecord();
+    Open();
+    EXPECT_EQ(LinkText(env.settingsFolder() + "ports/COM1"), first);
+    EXPECT_EQ(LinkText(env.settingsFolder() + "ports/COM2"), second);
     CloseByButton();
 }
 
