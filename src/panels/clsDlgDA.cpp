@@ -154,7 +154,10 @@ void clsDlgDA::UpdateDisplay() {
         block.daShownRange = range;
         ShowPresetCaptions(range);
     }
-    const double volts = block.daVolts;
+    // The label shows what the box is given: the set voltage within the range in effect. A
+    // voltage that a range switch left outside the range goes out as the range's end (the
+    // worker's code is clamped), and daVolts keeps the voltage the user set.
+    const double volts = LimitDaVolts(range, block.daVolts);
     if (block.daShownVolts != volts) {
         block.daShownVolts = volts;
         output_->setText(QString::fromStdString(DaVoltsText(volts)));

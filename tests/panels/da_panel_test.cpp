@@ -9,6 +9,7 @@
 #include "controls/CButtonEx.h"
 #include "controls/CEditEx.h"
 #include "controls/CStaticEx.h"
+#include "device/box_commands.h"
 #include "device/box_sim_helper.h"
 #include "panel_test_util.h"
 #include "panels/DaWorker.h"
@@ -125,10 +126,11 @@ TEST_F(DaPanelTest, ConvertPresetsAndRangeSetTheVoltageTheBoxReceives) {
     Click(&panel, clsDlgDA::kIdPreset0);  // "-10V出力"
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-10.0000V");
     expectSent("P0000");
-    // Back to 0 to 10 V with -10 V set: the voltage stays, the command is clamped to P0000.
+    // Back to 0 to 10 V with -10 V set: the voltage stays, the command is clamped to P0000,
+    // and the label shows the 0 V the box is given.
     Click(&panel, clsDlgDA::kIdRange0to10);
     EXPECT_EQ(settings.daBlock.daVolts, -10.0);
-    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-10.0000V");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");
     expectSent("P0000");
     EXPECT_EQ(sim.CountInLog("rx \"P0000\""), 3);
 
@@ -136,6 +138,69 @@ TEST_F(DaPanelTest, ConvertPresetsAndRangeSetTheVoltageTheBoxReceives) {
     panel.done(0);
     EXPECT_EQ(GetPrivateProfileInt("Setting", "Range", -1, settings.daIni), 0);
     EXPECT_EQ(slk_GetChildSta(2), 3);
+}
+
+TEST_F(DaPanelTest, TheOutputLabelAgreesWithTheCodeTheBoxWasSent) {
+    BoxSim sim({"--box", "da,speed=9600,com=6"});
+    ASSERT_TRUE(sim.ready());
+    AppSettings settings = PanelSettings(kRoleDa, 6, 1, env.root());
+    WriteFile(settings.daIni, "[Setting]\r\nRange=1\r\n");
+    RecordedBoxes boxes(1);
+    clsDlgDA panel(&settings);
+    panel.show();
+    ASSERT_TRUE(WaitForUi([&] { return settings.workerPhase == DaWorker::kRunning; }));
+    auto* edit = Control<CEditEx>(&panel, clsDlgDA::kIdVoltage);
+
+    // After each action: the box has taken one more command, and the code the label's voltage
+    // gives in the range in effect is the code the box received.
+    int sent = 0;
+    auto agree = [&](const std::string& step) {
+        ++sent;
+        ASSERT_TRUE(WaitForUi([&] {
+            return sim.CountInLog("rx \"P") == sent && !panel.WaitingForEcho();
+        })) << step;
+        const std::string log = sim.Log();
+        const size_t at = log.rfind("rx \"P");
+        ASSERT_NE(at, std::string::npos);
+        const uint32_t received = std::stoul(log.substr(at + 5, 4), nullptr, 16);
+        const std::string label = Text(&panel, clsDlgDA::kIdOutput);
+        ASSERT_EQ(label.back(), 'V') << step;
+        EXPECT_EQ(DaCode(settings.daBlock.daRange, std::stod(label)), received)
+            << step << ": label " << label;
+    };
+    auto type = [&](const char* text) {
+        edit->setText(QString::fromUtf8(text));
+        Click(&panel, clsDlgDA::kIdConvert);
+        agree(std::string("convert ") + text);
+    };
+    auto range = [&](int id, const char* step) {
+        Click(&panel, id);
+        agree(step);
+    };
+    auto preset = [&](int k) {
+        Click(&panel, clsDlgDA::kIdPreset0 + k);
+        agree("preset " + std::to_string(k));
+    };
+
+    type("-5");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-5.0000V");
+    range(clsDlgDA::kIdRange0to10, "to 0~10V with -5 V set");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");  // P0000 went out
+    EXPECT_EQ(settings.daBlock.daVolts, -5.0);                // the set voltage stays
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdVoltage), "-5");      // and so does the edit box
+    range(clsDlgDA::kIdRangePm10, "back to -10~10V");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-5.0000V");
+    preset(0);  // -10 V
+    range(clsDlgDA::kIdRange0to10, "to 0~10V with -10 V set");
+    EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");
+    preset(1);  // +5 V
+    preset(2);  // +10 V
+    type("3.25");
+    range(clsDlgDA::kIdRangePm10, "to -10~10V with 3.25 V set");
+    type("-12");
+    preset(1);  // 0 V
+    EXPECT_EQ(slk_GetChildErr(1), 0);
+    panel.done(0);
 }
 
 TEST_F(DaPanelTest, SilentBoxGivesTwelveAfterTheFirstChangeOnly) {
