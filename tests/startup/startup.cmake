@@ -8,3 +8,5 @@ vantrel_add_test(graph_seed_file_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/graph_se
 vantrel_add_test(renamed_executable_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/renamed_executable_test.cpp LIBS vantrel_test_boxsim)
 add_dependencies(renamed_executable_test vantrel)
+vantrel_add_test(no_display_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/no_display_test.cpp)
+add_dependencies(no_display_test vantrel)
