@@ -41,9 +41,23 @@ int clsMesDlg::OnInitDialog() {
         QString text = QString::fromStdString(message_);
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         label->setText(text);
+        FitMessage(label);
     }
     initialised_ = true;
     return 1;
+}
+
+void clsMesDlg::FitMessage(QLabel* label) {
+    // A text longer than the static's one line (with the substituted Japanese font most are)
+    // wraps within the static's width; when it needs more lines than the static is high, the
+    // static, the button below it and the dialog grow by the difference.
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const int extra = label->heightForWidth(label->width()) - label->height();
+    if (extra <= 0) return;
+    label->resize(label->width(), label->height() + extra);
+    if (QWidget* ok = controls_.Item(IDOK)) ok->move(ok->x(), ok->y() + extra);
+    resize(width(), height() + extra);
 }
 
 void clsMesDlg::showEvent(QShowEvent* event) {

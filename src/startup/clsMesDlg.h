@@ -1,5 +1,5 @@
-// The warning dialog of start-up: one line of text and an OK button, shown modally for the
-// problems start-up reports before any main window exists.
+// The warning dialog of start-up: a text (wrapped within its static) and an OK button, shown
+// modally for the problems start-up reports before any main window exists.
 #pragma once
 
 #include <QDialog>
@@ -29,6 +29,8 @@ class clsMesDlg : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void FitMessage(QLabel* label);
+
     DialogControls controls_;
     std::string message_;
     bool initialised_ = false;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "startup/clsMesDlg.h"
+#include "startup/settings_paths.h"
 
 namespace {
 
@@ -84,5 +85,42 @@ TEST(MesDlg, OkEnterEscapeAndTheCloseBoxCloseIt) {
             QApplication::sendEvent(&dlg, &event);
         }));
         EXPECT_FALSE(dlg.isVisible());
+    }
+}
+
+TEST(MesDlg, EveryWarningFitsItsStaticWrappedAndTheDialogGrowsForMoreLines) {
+    const std::vector<std::string> texts = {
+        AlreadyRunningText("vantrel"),
+        FolderWarningText(FolderWarning::kNoUserFolder),
+        FolderWarningText(FolderWarning::kMakeFolderFailed),
+        // A copy of the program under a long name: several lines.
+        AlreadyRunningText("vantrel-bench-copy-for-the-second-test-rig vantrel-bench-copy "
+                           "for the third test rig of the line"),
+    };
+    int templateHeight = 0;
+    for (const std::string& text : texts) {
+        clsMesDlg dlg;
+        if (templateHeight == 0) templateHeight = dlg.height();
+        const int templateWidth = dlg.width();
+        dlg.SetMessage(text);
+        dlg.show();
+        auto* label = dlg.controls().ItemAs<QLabel>(clsMesDlg::IDC_MESSAGE);
+        auto* ok = dlg.controls().ItemAs<QPushButton>(clsMesDlg::IDOK);
+        ASSERT_NE(label, nullptr);
+        // The text laid out within the static's width needs no more than the static's height.
+        const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 100000),
+                                                               Qt::TextWordWrap, label->text());
+        EXPECT_LE(needed.height(), label->height()) << text;
+        EXPECT_LE(needed.width(), label->width()) << text;
+        EXPECT_TRUE(label->wordWrap());
+        // Static and button stay inside the dialog, the button below the text.
+        EXPECT_LE(label->geometry().bottom(), ok->geometry().top()) << text;
+        EXPECT_LE(ok->geometry().bottom(), dlg.height()) << text;
+        EXPECT_EQ(dlg.width(), templateWidth);
+        EXPECT_GE(dlg.height(), templateHeight);
+        if (text == texts.back()) {
+            EXPECT_GT(dlg.height(), templateHeight);  // three lines or more
+        }
+        dlg.close();
     }
 }
