@@ -198,6 +198,10 @@ bool CVantrelDlg::OnInitDialog() {
     connect(signals_, &TerminationSignals::requested, this, &CVantrelDlg::OnTerminationSignal);
 
     StartSupervision();
+    if (settings && !settings->settingsFallback.empty()) {
+        AppendLog(SettingsBesideExecutableText(settings->launcherIni, settings->settingsFallback)
+                      .c_str());
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "messages/MesTable.h"
+#include "messages/mes_texts.h"
 
 namespace {
 
@@ -73,6 +74,17 @@ std::string PanelStartFailedText(int32_t mode, int result) {
 
 std::string PanelEndedText(int32_t mode, int row, int32_t com) {
     return Format("%sの処理が終了しました。Ch[%d] COM[%d]", DeviceTypeName(mode).c_str(), row, com);
+}
+
+std::string SettingsBesideExecutableText(const std::string& launcherIni,
+                                         const std::string& reason) {
+    static constexpr MesTextPair kText = {
+        "設定は実行ファイルのフォルダに保存します: %s (%s) "
+        "このファイルがある間は、次回以降の起動もここに保存します。",
+        "Settings are kept beside the executable: %s (%s) "
+        "While this file exists, later starts keep them there too."};
+    const char* format = MesTable().language == 1 ? kText.english : kText.japanese;
+    return Format(format, launcherIni.c_str(), reason.c_str());
 }
 
 std::string ChildErrorText(int row, int32_t code, int32_t com) {

@@ -27,6 +27,9 @@ std::string NotConnectedText(int row);         // "接続しないモードに�
 std::string PanelStartedText(int32_t mode, int row, int32_t com);  // "…を開始しました。CH[row]…"
 std::string PanelStartFailedText(int32_t mode, int result);  // "<type> 起動失敗 [result]"
 std::string PanelEndedText(int32_t mode, int row, int32_t com);  // "…が終了しました。Ch[row]…"
+// "設定は実行ファイルのフォルダに保存します: <ini> (<reason>)…": where the settings went after
+// the per-user folder failed, and that later starts keep them there. In the catalog's language.
+std::string SettingsBesideExecutableText(const std::string& launcherIni, const std::string& reason);
 // The catalog text of a child error code, then " Ch[<row+1>] COM[<com>]".
 std::string ChildErrorText(int row, int32_t code, int32_t com);
 

@@ -75,6 +75,9 @@ struct AppSettings {
     std::array<int32_t, kChannelCount> chRunningShown{};
     int32_t channelIndex = 0;
     int32_t platformCheck = 0;
+    // Why the settings went beside the executable although no launcher ini lay there (the
+    // per-user folder failed), for the launcher's log; "" otherwise.
+    std::string settingsFallback;
     SerialPortSettings port;
     int32_t com = 1;
     int32_t autoCom = 1;

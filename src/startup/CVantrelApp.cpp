@@ -56,6 +56,7 @@ bool CVantrelApp::InitInstance(const std::vector<std::string>& args,
     std::string settingsFolder = exeFolder;
     if (choice.warning != FolderWarning::kNone) {
         Warn(baseName, FolderWarningText(choice.warning));
+        settings_.settingsFallback = FolderFallbackReason(choice);
     } else if (choice.folder != exeFolder) {
         settingsFolder = choice.folder;
         names = NameSettingsFiles(settingsFolder, baseName, settings_);

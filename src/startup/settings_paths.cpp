@@ -1,5 +1,6 @@
 #include "startup/settings_paths.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "hostprep.h"
@@ -45,8 +46,11 @@ SettingsFolderChoice ChooseSettingsFolder(const std::string& exeFolder,
     std::string folder = buffer;
     if (folder.back() != '/') folder += '/';
     folder += "Harbelt/Vantrel/";
+    errno = 0;
     if (hpr_MakeFolder(folder.c_str()) != 0) {
         choice.warning = FolderWarning::kMakeFolderFailed;
+        choice.userFolder = folder;
+        choice.makeFolderErrno = errno;
         return choice;
     }
     choice.folder = folder;
@@ -64,6 +68,17 @@ std::string FolderWarningText(FolderWarning warning) {
             break;
     }
     return std::string();
+}
+
+std::string FolderFallbackReason(const SettingsFolderChoice& choice) {
+    std::string reason = FolderWarningText(choice.warning);
+    for (size_t p; (p = reason.find_first_of("\r\n")) != std::string::npos;) reason.erase(p, 1);
+    if (!choice.userFolder.empty()) {
+        reason += " " + choice.userFolder;
+        if (choice.makeFolderErrno != 0)
+            reason += ": " + std::string(strerror(choice.makeFolderErrno));
+    }
+    return reason;
 }
 
 std::string AlreadyRunningText(const std::string& baseName) {

@@ -30,6 +30,8 @@ struct SettingsFolderChoice {
     std::string folder;  // the settings folder, ending in "/"
     int32_t platformCheck = 0;
     FolderWarning warning = FolderWarning::kNone;
+    std::string userFolder;   // the per-user folder that could not be made (kMakeFolderFailed)
+    int makeFolderErrno = 0;  // what the system said then, 0 when it said nothing
 };
 
 // Step 8 of start-up: a launcher ini beside the executable keeps every file there; otherwise the
@@ -40,5 +42,9 @@ SettingsFolderChoice ChooseSettingsFolder(const std::string& exeFolder,
 
 // The texts of the warnings (FolderWarning::kNone gives "").
 std::string FolderWarningText(FolderWarning warning);
+// Why the settings stay beside the executable after a warning, on one line for the launcher's
+// log: the warning's text, then the folder that could not be made and the system's words
+// ("" for FolderWarning::kNone).
+std::string FolderFallbackReason(const SettingsFolderChoice& choice);
 // The text shown when a launcher is already running.
 std::string AlreadyRunningText(const std::string& baseName);

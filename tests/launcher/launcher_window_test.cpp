@@ -383,6 +383,28 @@ TEST_F(LauncherTest, StartLinksTheAdaptersInTheDefaultComFolder) {
     CloseByButton();
 }
 
+TEST_F(LauncherTest, SettingsBesideTheExecutableAfterAFailedFolderAreExplainedInTheLog) {
+    LoadRecord();
+    settings.settingsFallback =
+        "ユーザアプリケーションフォルダの生成に失敗しました。 /x/: Not a directory";
+    Open();
+    const std::vector<std::string> lines = LogTexts(*dialog);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("Vantrel(V2.01) 開始 [", 0), 0u);
+    EXPECT_EQ(lines[1],
+              "設定は実行ファイルのフォルダに保存します: " + IniPath() +
+                  " (ユーザアプリケーションフォルダの生成に失敗しました。 /x/: Not a "
+                  "directory) このファイルがある間は、次回以降の起動もここに保存します。");
+    EXPECT_EQ(lines[1], SettingsBesideExecutableText(IniPath(), settings.settingsFallback));
+    CloseByButton();
+
+    // Without a fallback there is nothing to explain.
+    settings.settingsFallback.clear();
+    Open();
+    EXPECT_EQ(LogTexts(*dialog).size(), 1u);
+    CloseByButton();
+}
+
 TEST_F(LauncherTest, ComSelectionWithoutPortsShowsTheMessageAndKeepsThePort) {
     LoadRecord();
     settings.chCom[2] = 4;

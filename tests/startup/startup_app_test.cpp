@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "device/SerialLink.h"
@@ -153,6 +155,7 @@ TEST_F(Startup, ALauncherIniBesideTheExecutableKeepsEverythingThere) {
     EXPECT_EQ(s.autoRun, 1);
     EXPECT_EQ(SerialLink::SettingsFolder(), exe.path());
     EXPECT_FALSE(PathExists(env.configHome() + "Harbelt"));
+    EXPECT_EQ(s.settingsFallback, "");  // kept there on purpose: nothing to explain
 }
 
 TEST_F(Startup, AFailedSettingsFolderWarnsAndFallsBackToTheExecutableFolder) {
@@ -166,6 +169,10 @@ TEST_F(Startup, AFailedSettingsFolderWarnsAndFallsBackToTheExecutableFolder) {
     EXPECT_EQ(seen[1].objectName, "clsDlgIO");  // start-up carries on
     EXPECT_EQ(app.settings().launcherIni, exe.path() + "vantrel.ini");
     EXPECT_EQ(app.settings().ioIni, exe.path() + "vantrelIO2.ini");
+    // For the launcher's log: why, and which folder could not be made.
+    EXPECT_EQ(app.settings().settingsFallback,
+              "ユーザアプリケーションフォルダの生成に失敗しました。 " + env.root() +
+                  "notafolder/Harbelt/Vantrel/: " + strerror(ENOTDIR));
 
     // No configuration folder at all.
     const std::string home = getenv("HOME") ? getenv("HOME") : "";
@@ -179,6 +186,8 @@ TEST_F(Startup, AFailedSettingsFolderWarnsAndFallsBackToTheExecutableFolder) {
         seen[0].message,
         "Windowsのバージョンの取得もしくは\r\nアプリケーションフォルダの取得に失敗しました。");
     EXPECT_EQ(none.settings().platformCheck, -1);
+    EXPECT_EQ(none.settings().settingsFallback,
+              "Windowsのバージョンの取得もしくはアプリケーションフォルダの取得に失敗しました。");
     EXPECT_EQ(none.settings().ioIni, exe.path() + "vantrelIO2.ini");
 }
 
