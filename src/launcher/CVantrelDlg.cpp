@@ -1,5 +1,7 @@
 #include "launcher/CVantrelDlg.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -199,7 +201,9 @@ bool CVantrelDlg::OnInitDialog() {
 
     StartSupervision();
     if (settings && !settings->settingsFallback.empty()) {
-        AppendLog(SettingsBesideExecutableText(settings->launcherIni, settings->settingsFallback)
+        const bool writable = access(LauncherFolder().c_str(), W_OK) == 0;
+        AppendLog(SettingsBesideExecutableText(settings->launcherIni, settings->settingsFallback,
+                                               writable)
                       .c_str());
     }
     return true;

@@ -76,14 +76,20 @@ std::string PanelEndedText(int32_t mode, int row, int32_t com) {
     return Format("%sの処理が終了しました。Ch[%d] COM[%d]", DeviceTypeName(mode).c_str(), row, com);
 }
 
-std::string SettingsBesideExecutableText(const std::string& launcherIni,
-                                         const std::string& reason) {
-    static constexpr MesTextPair kText = {
+std::string SettingsBesideExecutableText(const std::string& launcherIni, const std::string& reason,
+                                         bool writable) {
+    static constexpr MesTextPair kKept = {
         "設定は実行ファイルのフォルダに保存します: %s (%s) "
         "このファイルがある間は、次回以降の起動もここに保存します。",
         "Settings are kept beside the executable: %s (%s) "
         "While this file exists, later starts keep them there too."};
-    const char* format = MesTable().language == 1 ? kText.english : kText.japanese;
+    static constexpr MesTextPair kLost = {
+        "設定は実行ファイルのフォルダに保存します: %s (%s) "
+        "このフォルダに書き込めないため、設定は保存されません。",
+        "Settings are kept beside the executable: %s (%s) "
+        "That folder cannot be written, so no settings will be saved."};
+    const MesTextPair& text = writable ? kKept : kLost;
+    const char* format = MesTable().language == 1 ? text.english : text.japanese;
     return Format(format, launcherIni.c_str(), reason.c_str());
 }
 

@@ -28,8 +28,10 @@ std::string PanelStartedText(int32_t mode, int row, int32_t com);  // "…を開
 std::string PanelStartFailedText(int32_t mode, int result);  // "<type> 起動失敗 [result]"
 std::string PanelEndedText(int32_t mode, int row, int32_t com);  // "…が終了しました。Ch[row]…"
 // "設定は実行ファイルのフォルダに保存します: <ini> (<reason>)…": where the settings went after
-// the per-user folder failed, and that later starts keep them there. In the catalog's language.
-std::string SettingsBesideExecutableText(const std::string& launcherIni, const std::string& reason);
+// the per-user folder failed, and that later starts keep them there; or, when that folder takes
+// no files either (writable false), that nothing will be saved. In the catalog's language.
+std::string SettingsBesideExecutableText(const std::string& launcherIni, const std::string& reason,
+                                         bool writable);
 // The catalog text of a child error code, then " Ch[<row+1>] COM[<com>]".
 std::string ChildErrorText(int row, int32_t code, int32_t com);
 

@@ -395,8 +395,11 @@ TEST_F(LauncherTest, SettingsBesideTheExecutableAfterAFailedFolderAreExplainedIn
               "設定は実行ファイルのフォルダに保存します: " + IniPath() +
                   " (ユーザアプリケーションフォルダの生成に失敗しました。 /x/: Not a "
                   "directory) このファイルがある間は、次回以降の起動もここに保存します。");
-    EXPECT_EQ(lines[1], SettingsBesideExecutableText(IniPath(), settings.settingsFallback));
+    EXPECT_EQ(lines[1], SettingsBesideExecutableText(IniPath(), settings.settingsFallback, true));
     CloseByButton();
+    EXPECT_NE(
+        SettingsBesideExecutableText("/usr/bin/vantrel.ini", "r", false).find("保存されません"),
+        std::string::npos);
 
     // Without a fallback there is nothing to explain.
     settings.settingsFallback.clear();
