@@ -210,6 +210,9 @@ TEST_F(InstalledVantrel, LauncherRunsTheInstalledPanelOnASimulatedBox) {
         WaitFor([&] { return ReadFile(simLog).find("rx \"B7\"") != std::string::npos; }, 60000))
         << ReadFile(simLog);
 
+    // The words live while some process uses them: this one takes part before the launcher
+    // goes, or a panel that ends before the first look here would take its status 3 with it.
+    EXPECT_EQ(GetChildStatus(0), 0);
     StopLauncher(launcher);
     // The panel ends on its own once the launcher has closed, reporting its end and saving its
     // range.
