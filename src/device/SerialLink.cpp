@@ -164,6 +164,10 @@ void SerialLink::PurgeInput() {
     }
 }
 
+int SerialLink::ReadableFd() const {
+    return handle_.load();
+}
+
 int SerialLink::ReadLine(char* buffer, int* length) {
     const uint32_t start = TickCount();
     buffer[0] = '\0';
@@ -186,7 +190,7 @@ int SerialLink::ReadLine(char* buffer, int* length) {
                 break;
             }
         }
-        if (!complete) SleepMs(1);
+        if (!complete) WaitForInput(start);
     }
     // A lone "\n" is no line.
     if (count == 0 || buffer[0] == '\0' || !complete) {
@@ -196,6 +200,17 @@ int SerialLink::ReadLine(char* buffer, int* length) {
     buffer[count] = '\0';
     *length = count;
     return 0;
+}
+
+void SerialLink::WaitForInput(uint32_t start) {
+    const int32_t left = kLineTimeoutMs - TicksSince(start, TickCount());
+    if (left <= 0) return;
+    pollfd port{handle_.load(), POLLIN, 0};
+    // A closed link has nothing to wait for but the time limit.
+    const int ready = WaitReadable(&port, port.fd < 0 ? 0 : 1, left);
+    // A port that hung up (a box unplugged) stays "readable" with nothing to read: pause as a
+    // plain 1 ms sleep would rather than spin.
+    if (ready > 0 && (port.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) SleepMs(1);
 }
 
 void SerialLink::SetModemLines(bool on) {

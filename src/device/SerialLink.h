@@ -71,6 +71,12 @@ class SerialLink {
     // Raises or drops DTR and RTS on the open port; ignored when closed or refused.
     void SetModemLines(bool on);
 
+    // The descriptor that becomes readable when input may be waiting, -1 when the link is closed.
+    // Input already taken from it (InputBuffered) does not make it readable.
+    int ReadableFd() const;
+    // True when bytes taken from the port wait in the link for the next read.
+    bool InputBuffered() const { return inNext_ < inCount_; }
+
     bool IsOpen() const { return handle_.load() != kNoSerialHandle; }
     SerialHandle handle() const { return handle_.load(); }
     bool IsNetworkPort() const { return network_.load(); }
@@ -88,6 +94,8 @@ class SerialLink {
   private:
     // One waiting byte, or -1: the step both ReadByte and ReadLine are made of.
     int NextByte();
+    // ReadLine's pause: until bytes arrive or its time limit, counted from start, has passed.
+    void WaitForInput(uint32_t start);
 
     // Bytes still to go out on the open port (the tty's queue, or the socket's).
     int BytesQueuedOut(SerialHandle fd) const;

@@ -7,11 +7,47 @@
 #include "launcher/open_failure_note.h"
 #include "platform/clock.h"
 #include "platform/process_spawn.h"
+#include "platform/waker.h"
 
 namespace {
 // Catalog message 1, "COMのセットアップに失敗しました。": a panel could not open its port.
 constexpr int32_t kMessageComSetupFailed = 1;
+
+// Ended panel processes are reaped this often while any runs; a zombie costs nothing meanwhile.
+constexpr uint32_t kReapEveryMs = 100;
+// Until the status words wake the waiting thread themselves, it looks at them this often.
+constexpr int kStatusLookMs = 10;
+
+// The pause between two passes, after the 1 ms pace.
+void WaitForPass(const SupervisorShared& shared, const Waker& waker, uint32_t lastReap) {
+    for (;;) {
+        if (shared.state.load() != SupervisorShared::kRunning) return;
+        if (ChildWordsWaiting()) return;
+        const uint32_t now = TickCount();
+        int timeoutMs = kStatusLookMs;
+        if (SpawnedChildrenRunning() > 0) {
+            const int32_t left = TicksSince(now, lastReap + kReapEveryMs);
+            if (left <= 0) return;
+            if (left < timeoutMs) timeoutMs = left;
+        }
+        pollfd wake{waker.fd(), POLLIN, 0};
+        const int ready = WaitReadable(&wake, 1, timeoutMs);
+        if (ready < 0) {
+            SleepMs(1);
+            return;
+        }
+        if (ready > 0) return;
+    }
+}
+
 }  // namespace
+
+bool ChildWordsWaiting() {
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (GetChildStatus(i) == status::kChildEnded || GetChildError(i) != 0) return true;
+    }
+    return false;
+}
 
 void SupervisorShared::MirrorRows(const AppSettings& settings) {
     for (int i = 0; i < kChannelCount; ++i) {
@@ -44,16 +80,18 @@ void SupervisePass(SupervisorShared& shared, AppSettings& settings, SupervisionS
 
 int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, SupervisionSink& sink) {
     shared.threadId = static_cast<int32_t>(gettid());
-    // Ended panels are reaped every so often; a zombie costs nothing meanwhile.
-    constexpr int kReapEvery = 100;
-    int pass = 0;
+    // Raised by the window's stop request and by changes of the status words.
+    Waker waker;
+    uint32_t lastReap = TickCount();
     while (shared.state.load() == SupervisorShared::kRunning) {
+        waker.Clear();
         SupervisePass(shared, settings, sink);
-        if (++pass >= kReapEvery) {
-            pass = 0;
+        if (TicksSince(lastReap, TickCount()) >= static_cast<int32_t>(kReapEveryMs)) {
+            lastReap = TickCount();
             ReapSpawnedChildren();
         }
         SleepMs(1);
+        WaitForPass(shared, waker, lastReap);
     }
     shared.state.store(SupervisorShared::kFinished);
     return 0;

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/waking_value.h"
 #include "settings/AppSettings.h"
 
 // What the launcher window and its supervision thread share.
@@ -16,7 +17,8 @@ struct SupervisorShared {
 
     // supervisorState: 0 runs, 1 stop requested (window), 2 finished (thread, its last act).
     // Sequentially consistent: the window relies on everything the thread did before it wrote 2.
-    std::atomic<int32_t> state{kRunning};
+    // A store wakes the waiting thread.
+    WakingValue<int32_t, std::memory_order_seq_cst> state{kRunning};
 
     // The rows' device type and COM number as the window last set them. The window keeps these
     // copies of chMode and chCom, which are plain fields of the record, so that the thread reads
@@ -41,11 +43,16 @@ class SupervisionSink {
     virtual void LogText(const char* text) = 0;
 };
 
+// True when a pass has something to do: a child status of 3 or a non-zero child error waits.
+bool ChildWordsWaiting();
+
 // One pass over rows 0 to 3: a child status of 3 is reset to 0, the row's chRunning cleared, the
 // rows redrawn and the end line logged; then a non-zero child error is reset and logged (message
 // 1 with what the system said about the row's COM entry, when the panel kept a reason).
 void SupervisePass(SupervisorShared& shared, AppSettings& settings, SupervisionSink& sink);
 
-// The thread procedure: passes with a 1 ms sleep while state is 0, then state = 2. Also reaps
-// ended panel processes now and then. Returns 0.
+// The thread procedure: passes while state is 0, then state = 2; also reaps ended panel
+// processes now and then. Returns 0. Between passes it sleeps 1 ms and then until a pass has
+// something to do (a child status 3 or a child error waits), the window asks it to stop, or a
+// panel process is due to be reaped.
 int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, SupervisionSink& sink);

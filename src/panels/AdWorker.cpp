@@ -29,6 +29,22 @@ void AdWorker::Step() {
     }
 }
 
+StepWake AdWorker::Wake(uint32_t now) const {
+    const int32_t phase = settings_.workerPhase.load();
+    if (phase == kStart || phase == kFailed) return StepWake::AtOnce();
+    StepWake wake;
+    if (phase != kCycling) return wake;  // idle: nothing more to do
+    if (requestIndex_ >= kAdInputs) {
+        // The cycle's step reads nothing: bytes that come meanwhile wait for the next request.
+        wake.DueAt(TickPast(cycleTime_, kCycleMs), now);
+        return wake;
+    }
+    if (requestTime_ == 0 || link_.InputBuffered()) return StepWake::AtOnce();
+    wake.portFd = link_.ReadableFd();
+    wake.DueAt(TickPast(requestTime_, kReplyLimitMs), now);
+    return wake;
+}
+
 void AdWorker::Cycle() {
     if (requestIndex_ >= kAdInputs) {
         // All eight inputs answered: one refresh per cycle, at most every 500 ms.

@@ -23,6 +23,9 @@ class AdWorker : public PanelWorkerStep {
 
     AdWorker(SerialLink& link, AppSettings& settings, PostToWindow post);
     void Step() override;
+    // Cycling: a request waiting for its reply wakes for the reply or its time-out; after the
+    // eighth reply only the cycle's end (more than 500 ms after the last) is due.
+    StepWake Wake(uint32_t now) const override;
 
     int requestIndex() const { return requestIndex_; }
 

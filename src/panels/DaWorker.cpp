@@ -31,6 +31,21 @@ void DaWorker::Step() {
     }
 }
 
+StepWake DaWorker::Wake(uint32_t now) const {
+    const int32_t phase = settings_.workerPhase.load();
+    if (phase == kStart || phase == kFailed) return StepWake::AtOnce();
+    StepWake wake;
+    if (phase != kRunning) return wake;  // idle: nothing more to do
+    const uint32_t requestTime = requestTime_.load();
+    const DaBlock& block = settings_.daBlock;
+    const bool changed = block.daSentVolts.load() != block.daVolts.load() ||
+                         block.daSentRange.load() != block.daRange.load();
+    if ((requestTime == 0 && changed) || link_.InputBuffered()) return StepWake::AtOnce();
+    wake.portFd = link_.ReadableFd();
+    if (requestTime != 0) wake.DueAt(TickPast(requestTime, kEchoLimitMs), now);
+    return wake;
+}
+
 void DaWorker::Run() {
     if (requestTime_.load() != 0) {
         if (TickCount() - requestTime_.load() > kEchoLimitMs) {

@@ -26,6 +26,9 @@ class DaWorker : public PanelWorkerStep {
     // post is not used: the D/A window updates itself after its own changes.
     DaWorker(SerialLink& link, AppSettings& settings, PostToWindow post);
     void Step() override;
+    // Running: wakes for the box's bytes, for the echo's time-out while a command waits, and
+    // (through the waker) for the window's changes of the value or the range.
+    StepWake Wake(uint32_t now) const override;
 
     // True while a command waits for its echo; may be read from the window's thread.
     bool waitingForEcho() const { return requestTime_.load() != 0; }

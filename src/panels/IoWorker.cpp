@@ -11,10 +11,11 @@
 namespace {
 
 using IoBits = std::array<SharedInt, kIoBits>;
+using WantedBits = std::array<WindowInt, kIoBits>;
 
 // Takes the window's wanted bits into `out` and marks them as the ones sent; true when any bit
 // differs from what was sent before.
-bool TakeWanted(const IoBits& wanted, IoBits& sent, int32_t out[kIoBits]) {
+bool TakeWanted(const WantedBits& wanted, IoBits& sent, int32_t out[kIoBits]) {
     bool changed = false;
     for (int i = 0; i < kIoBits; ++i) {
         out[i] = wanted[i].load();
@@ -24,6 +25,13 @@ bool TakeWanted(const IoBits& wanted, IoBits& sent, int32_t out[kIoBits]) {
         }
     }
     return changed;
+}
+
+bool Differ(const WantedBits& wanted, const IoBits& sent) {
+    for (int i = 0; i < kIoBits; ++i) {
+        if (wanted[i].load() != sent[i].load()) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -49,7 +57,61 @@ void IoWorker::Step() {
         default:
             break;
     }
-    if (TickCount() - startTime_ > kRefreshAfterMs && post_) post_(kPanelRefreshIo);
+    PostRefresh();
+}
+
+uint32_t IoWorker::SampleDue() const {
+    const uint32_t due = settings_.ioBlock.ioLastSample.load() + kIoSampleIntervalMs;
+    // Asked for already: the window takes a sample no sooner than it handles that refresh, so the
+    // next one is an interval after the ask at the earliest (and the window's own tick then says
+    // exactly when).
+    if (samplePosted_ && TicksSince(sampleAskedAt_, due) <= 0) {
+        return sampleAskedAt_ + kIoSampleIntervalMs;
+    }
+    return due;
+}
+
+void IoWorker::PostRefresh() {
+    // From 200 ms after the start, the window refreshes when it has something to do: the lamps
+    // when an input changed, and the graph's sample at the first refresh an interval after the
+    // last (the window checks that rule itself; the worker only asks in time).
+    const uint32_t now = TickCount();
+    if (now - startTime_ <= kRefreshAfterMs || !post_) return;
+    const bool sampleDue = TicksSince(SampleDue(), now) >= 0;
+    bool inputsChanged = false;
+    for (int i = 0; i < kIoBits; ++i) {
+        const int32_t in = settings_.ioBlock.ioIn[i].load();
+        inputsChanged = inputsChanged || in != postedIn_[i];
+        postedIn_[i] = in;
+    }
+    if (refreshed_ && !sampleDue && !inputsChanged) return;
+    if (!refreshed_ || sampleDue) {
+        samplePosted_ = true;
+        sampleAskedAt_ = now;
+    }
+    refreshed_ = true;
+    post_(kPanelRefreshIo);
+}
+
+StepWake IoWorker::Wake(uint32_t now) const {
+    const int32_t phase = settings_.workerPhase.load();
+    if (phase == kStart || phase == kFailed) return StepWake::AtOnce();
+    StepWake wake;
+    if (phase == kRunning) {
+        if (link_.InputBuffered()) return StepWake::AtOnce();
+        const IoBlock& block = settings_.ioBlock;
+        if (outputRequestTime_ == 0 && inputRequestTime_ == 0 &&
+            (interruptMode_ == 0 || Differ(block.ioOut, block.ioSentOut) ||
+             Differ(block.ioIntEnable, block.ioSentInt))) {
+            return StepWake::AtOnce();  // a poll or a change to send
+        }
+        // Interrupt mode waits for the box's reports; a command waits for its answer.
+        wake.portFd = link_.ReadableFd();
+        if (outputRequestTime_ != 0) wake.DueAt(TickPast(outputRequestTime_, kReplyLimitMs), now);
+        if (inputRequestTime_ != 0) wake.DueAt(TickPast(inputRequestTime_, kReplyLimitMs), now);
+    }
+    if (post_) wake.DueAt(refreshed_ ? SampleDue() : TickPast(startTime_, kRefreshAfterMs), now);
+    return wake;
 }
 
 void IoWorker::Fail(int code) {
@@ -141,8 +203,10 @@ void IoWorker::ReadReplies() {
     if (line[0] == 'O') {
         // The echo must match the outputs in effect now: a toggle made while the command was on
         // its way counts as a failed command.
+        int32_t outputs[kIoBits];
+        for (int i = 0; i < kIoBits; ++i) outputs[i] = settings_.ioBlock.ioOut[i].load();
         char expected[kCommandBufferSize];
-        FormatOutputCommand(settings_.ioBlock.ioOut.data(), expected);
+        FormatOutputCommand(outputs, expected);
         outputRequestTime_ = 0;
         if (std::strncmp(line, expected, kEchoLength) != 0) Fail(kErrorBadEcho);
     } else if (line[0] == 'I' || line[0] == 'W') {

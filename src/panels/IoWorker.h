@@ -4,7 +4,9 @@
 //
 // workerPhase: 1 start (first output command and its echo) -> 2 running -> 3 failed (one of the
 // errors 4 to 8 published) -> 0 idle. After a failure nothing more is sent.
-// From 200 ms after the worker began, every step posts the refresh (wParam 1).
+// From 200 ms after the worker began, a step posts the refresh (wParam 1) when the window has
+// something to do: the first time, when an input changed, and when the graph's next 100 ms
+// sample is due.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +32,9 @@ class IoWorker : public PanelWorkerStep {
 
     IoWorker(SerialLink& link, AppSettings& settings, PostToWindow post);
     void Step() override;
+    // Running: polls at the loop's pace; waits for an answer, the box's own reports in interrupt
+    // mode, the window's changes and the next refresh due.
+    StepWake Wake(uint32_t now) const override;
 
     // The worker's own state, for the thread that steps it.
     bool waitingForInput() const { return inputRequestTime_ != 0; }
@@ -43,6 +48,9 @@ class IoWorker : public PanelWorkerStep {
     void PollInputs();
     void ReadReplies();
     void Fail(int code);
+    void PostRefresh();
+    // When the refresh that lets the window take its next graph sample is due.
+    uint32_t SampleDue() const;
 
     SerialLink& link_;
     AppSettings& settings_;
@@ -52,5 +60,9 @@ class IoWorker : public PanelWorkerStep {
     uint32_t inputRequestTime_ = 0;   // tick of the waiting "I"; 0 none
     uint32_t outputRequestTime_ = 0;  // tick of the waiting "Ohh"; 0 none
     int32_t interruptMode_ = 0;       // 1 while the box reports by itself
+    bool refreshed_ = false;          // the first refresh has been asked for
+    bool samplePosted_ = false;       // a refresh for a sample has been asked for ...
+    uint32_t sampleAskedAt_ = 0;      // ... at this tick
+    int32_t postedIn_[kIoBits] = {};  // the inputs as the last refresh asked for showed them
     ReplyLine reply_;
 };

@@ -5,12 +5,15 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/waker.h"
+#include "platform/waking_value.h"
 #include "statlink.h"
 
 // What the worker thread shares with the window. Held by both through a shared pointer, so a
 // worker that outlives the stop limit still finds it.
 struct PanelWorker::Shared {
-    RelaxedAtomic<int32_t> stopFlag{PanelWorker::kRun};
+    // A stop request wakes the waiting worker at once.
+    WakingValue<int32_t> stopFlag{PanelWorker::kRun};
     std::unique_ptr<PanelWorkerStep> step;
     std::vector<std::shared_ptr<void>> keptAlive;
 
@@ -73,17 +76,74 @@ bool PanelWorker::Start(std::unique_ptr<PanelWorkerStep> step, int channelIndex,
     return true;
 }
 
+void StepWake::DueAt(uint32_t tick, uint32_t now) {
+    if (!hasDue || TicksSince(now, tick) < TicksSince(now, due)) due = tick;
+    hasDue = true;
+}
+
+namespace {
+
+// Until the status words wake a waiting worker themselves, it looks at its main word this often.
+constexpr int kStatusLookMs = 10;
+
+bool HungUp(const pollfd& fd) {
+    return (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// The pause between two steps, after the 1 ms pace: returns when the step has something to do
+// (StepWake), the window changed a value the worker reads or asked it to stop (the waker), or
+// the main word asks for an end the window has not heard of yet.
+void WaitForWork(const WakingValue<int32_t>& stopFlag, const PanelWorkerStep& step,
+                 const Waker& waker, int channelIndex, bool closeAsked) {
+    // A port that hung up (a box unplugged) reads as ready for ever with nothing to read; it is
+    // left out for the rest of this pause rather than spun on.
+    bool portHungUp = false;
+    while (stopFlag.load() == PanelWorker::kRun) {
+        if (!closeAsked && slk_GetMainSta(channelIndex) == 1) return;
+        const uint32_t now = TickCount();
+        const StepWake wake = step.Wake(now);
+        if (wake.now) return;
+        int timeoutMs = -1;
+        if (wake.hasDue) {
+            const int32_t left = TicksSince(now, wake.due);
+            if (left <= 0) return;
+            timeoutMs = left;
+        }
+        if (timeoutMs < 0 || timeoutMs > kStatusLookMs) timeoutMs = kStatusLookMs;
+        pollfd fds[2] = {{waker.fd(), POLLIN, 0}, {wake.portFd, POLLIN, 0}};
+        const int count = wake.portFd >= 0 && !portHungUp ? 2 : 1;
+        const int ready = WaitReadable(fds, count, timeoutMs);
+        if (ready < 0) {
+            SleepMs(1);  // cannot wait on the descriptors: step at the plain pace
+            return;
+        }
+        if (ready == 0) continue;  // a due time or the look at the main word
+        if (fds[0].revents != 0) return;
+        if (count == 2 && fds[1].revents != 0) {
+            if (!HungUp(fds[1])) return;
+            portHungUp = true;
+        }
+    }
+}
+
+}  // namespace
+
 void PanelWorker::Loop(std::shared_ptr<Shared> shared, int channelIndex,
                        RelaxedAtomic<int32_t>* workerPhase) {
+    // Raised by the window's changes to the values the worker reads and by the stop request.
+    Waker waker;
     bool closeAsked = false;
     while (shared->stopFlag.load() == kRun) {
+        waker.Clear();
         shared->step->Step();
         // The launcher asks the panel to end with main word 1; the window hears it once.
         if (slk_GetMainSta(channelIndex) == 1 && !closeAsked) {
             shared->Post(kPanelCloseAsked);
             closeAsked = true;
         }
+        // The pace: a step that has something to do runs no sooner than 1 ms after the last.
         SleepMs(1);
+        WaitForWork(shared->stopFlag, *shared->step, waker, channelIndex, closeAsked);
     }
     workerPhase->store(0);
     shared->stopFlag.store(kEnded);

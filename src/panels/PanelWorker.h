@@ -28,12 +28,41 @@ inline uint32_t NonZeroTick(uint32_t tick) {
     return tick == 0 ? 1 : tick;
 }
 
+// What a worker's next step waits for. The loop runs the next step no sooner than 1 ms after
+// this one (the worker's pace) and then as soon as any of these holds, or the window changed a
+// value the worker reads, or the launcher's main word changed.
+struct StepWake {
+    bool now = false;     // the step has something to do at once (send, or read what waits)
+    int portFd = -1;      // wake when bytes arrive on this descriptor (-1: none)
+    bool hasDue = false;  // wake when the tick count reaches due
+    uint32_t due = 0;
+
+    static StepWake AtOnce() {
+        StepWake w;
+        w.now = true;
+        return w;
+    }
+    // Adds a due time; the earlier of two due times counts.
+    void DueAt(uint32_t tick, uint32_t now);
+};
+
+// The first tick at which "more than limitMs have passed since start" holds.
+inline uint32_t TickPast(uint32_t start, uint32_t limitMs) {
+    return start + limitMs + 1;
+}
+
 // One step of a panel's worker (A/D, D/A or I/O). Runs on the worker thread only; its state is
 // the worker's own.
 class PanelWorkerStep {
   public:
     virtual ~PanelWorkerStep() = default;
     virtual void Step() = 0;
+    // What the next step waits for, asked right after Step() with the tick count of now. A step
+    // that does not say runs about every millisecond.
+    virtual StepWake Wake(uint32_t now) const {
+        (void)now;
+        return StepWake::AtOnce();
+    }
 };
 
 class PanelWorker {
@@ -60,9 +89,10 @@ class PanelWorker {
     bool Start(std::unique_ptr<PanelWorkerStep> step, int channelIndex,
                RelaxedAtomic<int32_t>* workerPhase);
 
-    // Sets stopFlag to 1 and polls every millisecond until the worker sets it to 2 or limitMs
-    // have passed. True when the worker ended in time; otherwise the thread is left to finish on
-    // its own (it keeps its step and whatever KeepAlive() was given). Afterwards no worker.
+    // Sets stopFlag to 1 (waking the worker) and polls every millisecond until the worker sets it
+    // to 2 or limitMs have passed. True when the worker ended in time; otherwise the thread is left
+    // to finish on its own (it keeps its step and whatever KeepAlive() was given). Afterwards no
+    // worker.
     bool Stop(uint32_t limitMs = kStopLimitMs);
 
     // Keeps an object alive for as long as the running worker may still use it (the serial link

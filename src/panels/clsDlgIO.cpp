@@ -144,6 +144,7 @@ void clsDlgIO::InitDisplay() {
         if (QCheckBox* box = InterruptBox(i)) box->setChecked(false);
     }
     lastSampleTime_ = Now();
+    block.ioLastSample = lastSampleTime_;
 }
 
 void clsDlgIO::CreateGraph() {
@@ -156,7 +157,7 @@ void clsDlgIO::CreateGraph() {
 
 void clsDlgIO::OnOutput(int i) {
     if (!settings) return;
-    SharedInt& out = settings->ioBlock.ioOut[i];
+    WindowInt& out = settings->ioBlock.ioOut[i];
     if (out == 0) {
         out = 1;
         OutputButton(i)->setText(kOn);
@@ -205,6 +206,7 @@ void clsDlgIO::Refresh() {
     const uint32_t now = Now();
     if (static_cast<int32_t>(now - lastSampleTime_) >= kSampleIntervalMs) {
         lastSampleTime_ = now;
+        block.ioLastSample = now;  // the worker asks for the next sample's refresh in time
         if (graphExists_ && graph_ && graph_->runButton->state == 1) {
             graph_->chart->AddInputSample();
         }

@@ -31,7 +31,7 @@ class clsDlgIO : public clsDlgPanel {
         kIdLamp7 = 1018,       // .. 1025 = input 0: lamp i is 1025 - i
         kIdGraph = 1051,
     };
-    static constexpr int kSampleIntervalMs = 100;
+    static constexpr int kSampleIntervalMs = kIoSampleIntervalMs;
 
     explicit clsDlgIO(AppSettings* settings);
     ~clsDlgIO() override;

@@ -11,9 +11,13 @@
 
 #include "device/SerialPortSettings.h"
 #include "platform/relaxed_atomic.h"
+#include "platform/waking_value.h"
 
 using SharedInt = RelaxedAtomic<int32_t>;
 using SharedDouble = RelaxedAtomic<double>;
+// A value the window sets for its worker: a store wakes the waiting worker at once.
+using WindowInt = WakingValue<int32_t>;
+using WindowDouble = WakingValue<double>;
 
 enum Role : int32_t { kRoleLauncher = 0, kRoleIo = 1, kRoleDa = 2, kRoleAd = 3 };
 enum ChannelMode : int32_t { kModeIo = 1, kModeDa = 2, kModeAd = 3, kModeNone = 4 };
@@ -21,25 +25,29 @@ enum ChannelMode : int32_t { kModeIo = 1, kModeDa = 2, kModeAd = 3, kModeNone = 
 constexpr int kChannelCount = 4;
 constexpr int kAdInputs = 8;
 constexpr int kIoBits = 8;
+// The I/O graph takes a sample at the first refresh at least this long after its last one.
+constexpr int kIoSampleIntervalMs = 100;
 
 // I/O panel working data; arrays are indexed by bit 0..7 of the box's bit images.
 struct IoBlock {
     int32_t ioCom = 1;
-    std::array<SharedInt, kIoBits> ioOut{};        // wanted output state (window)
+    std::array<WindowInt, kIoBits> ioOut{};        // wanted output state (window)
     std::array<SharedInt, kIoBits> ioSentOut{};    // last sent output state, -1 none (worker)
     std::array<SharedInt, kIoBits> ioIn{};         // input bit as last reported (worker)
     std::array<SharedInt, kIoBits> ioShownIn{};    // input bit as last shown, -1 none (window)
-    std::array<SharedInt, kIoBits> ioIntEnable{};  // interrupt check box state (window)
+    std::array<WindowInt, kIoBits> ioIntEnable{};  // interrupt check box state (window)
     std::array<SharedInt, kIoBits> ioSentInt{};    // interrupt state last taken (worker)
+    // Tick of the graph's last sample (window), so the worker asks for the next one in time.
+    RelaxedAtomic<uint32_t> ioLastSample{0};
 };
 
 // D/A panel working data.
 struct DaBlock {
     int32_t daCom = 1;
-    SharedDouble daVolts{0.0};       // set voltage (window)
+    WindowDouble daVolts{0.0};       // set voltage (window)
     SharedDouble daSentVolts{0.0};   // set voltage last taken for a command (worker)
     SharedDouble daShownVolts{0.0};  // set voltage last shown (window)
-    SharedInt daRange{1};            // 0: 0 to 10 V, other: -10 to 10 V
+    WindowInt daRange{1};            // 0: 0 to 10 V, other: -10 to 10 V
     SharedInt daSentRange{0};        // range last taken for a command (worker)
     SharedInt daShownRange{0};       // range last used for the preset captions (window)
 };
