@@ -234,3 +234,43 @@ TEST_F(IsolatedTest, SupervisionThreadRunsAndStops) {
                                         "QVX-I/Oの処理が終了しました。Ch[2] COM[3]"}),
               sink.texts());
 }
+
+namespace {
+
+// How often a thread of this process has gone to sleep so far (each wake-up ends one).
+long SleepsOfThread(int tid) {
+    const std::string status = ReadFile("/proc/self/task/" + std::to_string(tid) + "/status");
+    const std::string key = "voluntary_ctxt_switches:";
+    const size_t at = status.find(key);
+    return at == std::string::npos ? -1 : std::atol(status.c_str() + at + key.size());
+}
+
+}  // namespace
+
+TEST_F(IsolatedTest, SupervisionThreadSleepsUntilAChildWordWaits) {
+    AppSettings settings;
+    settings.chMode = {3, 2, 1, 3};
+    settings.chCom = {3, 4, 5, 6};
+    SupervisorShared shared;
+    shared.MirrorRows(settings);
+    RecordingSink sink;
+    std::thread thread([&] { SuperviseChannels(shared, settings, sink); });
+    ASSERT_TRUE(WaitFor([&] { return shared.threadId.load() != 0; }));
+
+    // Nothing waits: the thread sleeps (a pass a millisecond would be about 300 wake-ups).
+    const long before = SleepsOfThread(shared.threadId);
+    SleepForMs(300);
+    EXPECT_LE(SleepsOfThread(shared.threadId) - before, 40);
+
+    // A child status set through the library, and a child error.
+    SetChildStatus(3, status::kChildEnded);
+    ASSERT_TRUE(WaitFor([&] { return sink.rowsChanged() == 1; }));
+    SetChildError(1, 12);
+    ASSERT_TRUE(WaitFor([&] { return sink.texts().size() == 2; }));
+    EXPECT_EQ(0, GetChildError(1));
+
+    // The stop request ends the wait.
+    shared.state = SupervisorShared::kStopRequested;
+    ASSERT_TRUE(WaitFor([&] { return shared.state.load() == SupervisorShared::kFinished; }));
+    thread.join();
+}
