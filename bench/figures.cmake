@@ -19,3 +19,8 @@ add_dependencies(click_latency_bench qvx-boxsim)
 add_executable(ad_memory_bench ${CMAKE_CURRENT_LIST_DIR}/ad_memory.cpp)
 target_link_libraries(ad_memory_bench PRIVATE vantrel_ui vantrel_bench_proc statlink)
 add_dependencies(ad_memory_bench qvx-boxsim)
+
+# A panel as vantrel runs it, with one click made once it runs (the I/O panel's interrupt mode).
+add_executable(panel_click_host ${CMAKE_CURRENT_LIST_DIR}/panel_click_host.cpp)
+target_link_libraries(panel_click_host PRIVATE vantrel_ui statlink)
+add_dependencies(process_figures panel_click_host)
