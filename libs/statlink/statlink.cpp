@@ -2,12 +2,15 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/futex.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,17 +32,25 @@ using Word32 = std::atomic<int32_t>;
 static_assert(sizeof(Word32) == sizeof(int32_t), "an atomic word must have the plain layout");
 static_assert(Word32::is_always_lock_free, "words shared between processes must be lock-free");
 
+using Counter = std::atomic<uint32_t>;
+static_assert(sizeof(Counter) == sizeof(uint32_t), "the counter is a plain futex word");
+
 // The layout of the shared object. The words stay at offset 0 (word 3c+w of channel c); later
-// fields go after them, and kSegmentBytes follows the struct.
+// fields go after them, and kSegmentBytes follows the struct. An object made smaller (by an
+// older build or another tool) is grown to this size when it is mapped.
 struct SharedBlock {
     Word32 words[kWords];
+    // Moved on by every setter, which then wakes the waiters (a futex on it) of every process.
+    Counter changes;
 };
 static_assert(offsetof(SharedBlock, words) == 0, "the words start the segment");
+static_assert(offsetof(SharedBlock, changes) == kWords * sizeof(int32_t), "the counter follows");
 constexpr off_t kSegmentBytes = sizeof(SharedBlock);
 
 // What a process that attaches as the only user starts from: every field of the block zero.
 void ClearBlock(SharedBlock* block) {
     for (Word32& w : block->words) w.store(0, std::memory_order_relaxed);
+    block->changes.store(0, std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_release);
 }
 
@@ -52,6 +63,7 @@ struct Segment {
     int fd = -1;              // kept open: its shared flock marks this process as a user
     int64_t failedAtMs = 0;   // when making it last failed, to retry only now and then (locked)
     bool complained = false;  // the refusal was printed once (locked)
+    int watchFd = -1;         // the lock of the watch duty, while this process holds it (locked)
     Segment* next = nullptr;
 };
 
@@ -253,10 +265,23 @@ Word32* WordOf(int channel, Word word) {
     return &block->words[channel * kWordsPerChannel + word];
 }
 
+long Futex(Counter* word, int op, uint32_t value, const timespec* timeout) {
+    // Not FUTEX_PRIVATE_FLAG: the waiters sit in other processes' mappings of the object.
+    return syscall(SYS_futex, reinterpret_cast<uint32_t*>(word), op, value, timeout, nullptr, 0);
+}
+
+// A word changed: the counter moves on and every waiter of every process wakes.
+void AnnounceChange(SharedBlock* block) {
+    block->changes.fetch_add(1, std::memory_order_release);
+    Futex(&block->changes, FUTEX_WAKE, INT_MAX, nullptr);
+}
+
 int Set(int channel, Word word, int value) {
-    Word32* w = WordOf(channel, word);
-    if (!w) return -1;
-    w->store(value, std::memory_order_release);
+    if (channel < 0 || channel >= kChannels) return -1;
+    SharedBlock* block = Block();
+    if (!block) return -1;
+    block->words[channel * kWordsPerChannel + word].store(value, std::memory_order_release);
+    AnnounceChange(block);
     return 0;
 }
 
@@ -265,9 +290,59 @@ int Get(int channel, Word word) {
     return w ? w->load(std::memory_order_acquire) : 0;
 }
 
+void SleepMs(int ms) {
+    timespec ts{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
 }  // namespace
 
 extern "C" {
+
+unsigned slk_ChangeCount(void) {
+    SharedBlock* block = Block();
+    return block ? block->changes.load(std::memory_order_acquire) : 0;
+}
+
+unsigned slk_WaitChange(unsigned seen, int timeoutMs) {
+    SharedBlock* block = Block();
+    if (!block) {
+        SleepMs(timeoutMs < 0 ? 1000 : timeoutMs);
+        return 0;
+    }
+    const timespec timeout{timeoutMs / 1000, static_cast<long>(timeoutMs % 1000) * 1000000L};
+    // FUTEX_WAIT returns at once when the counter is no longer `seen`; a wake, a signal or the
+    // time-out all end it, and the caller looks at the counter again.
+    if (block->changes.load(std::memory_order_acquire) == seen) {
+        Futex(&block->changes, FUTEX_WAIT, seen, timeoutMs < 0 ? nullptr : &timeout);
+    }
+    return block->changes.load(std::memory_order_acquire);
+}
+
+void slk_NoteChange(void) {
+    if (SharedBlock* block = Block()) AnnounceChange(block);
+}
+
+int slk_TakeWatch(void) {
+    if (!Block()) return 0;
+    std::lock_guard<std::mutex> lock(g_mapMutex);
+    Segment* seg = g_current.load(std::memory_order_acquire);
+    if (!seg) return 0;
+    if (seg->watchFd >= 0) return 1;
+    char name[512];
+    NameOfKey(seg->key.c_str(), name, sizeof name - 8);
+    const std::string lockName = std::string(name) + ".watch";
+    const int fd = shm_open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return 0;
+    // Held for the life of the process; the kernel lets go of it when the process ends.
+    if (!TryFlock(fd, LOCK_EX)) {
+        close(fd);
+        return 0;
+    }
+    seg->watchFd = fd;
+    return 1;
+}
 
 int slk_SetMainSta(int channel, int value) {
     return Set(channel, kMain, value);

@@ -23,6 +23,13 @@
 // A channel outside 0 to 3 reads 0 and is not written. When the object cannot be used (no
 // /dev/shm, no permission, another owner), reads give 0 and writes are dropped; making it is
 // tried again about once a second.
+//
+// Waiting for a change: a change counter follows the 12 words in the object (which keep their
+// places; an object made smaller by an older build is grown). Every setter adds 1 to it and
+// wakes (futex) every thread of every process waiting in slk_WaitChange. A word written into the
+// object by other means (an older build, another tool) moves no counter: one process per object
+// takes the watch duty (slk_TakeWatch; a lock object named after it with ".watch"), looks at the
+// words every so often and announces what it finds with slk_NoteChange.
 #pragma once
 
 #ifdef __cplusplus
@@ -36,6 +43,17 @@ int slk_SetChildSta(int channel, int value);
 int slk_GetChildSta(int channel);
 int slk_SetChildErr(int channel, int code);
 int slk_GetChildErr(int channel);
+
+// The change counter now (0 when the object cannot be used).
+unsigned slk_ChangeCount(void);
+// Waits until the change counter differs from seen, at most timeoutMs (-1: no limit; a signal
+// may end the wait early), and returns the counter.
+unsigned slk_WaitChange(unsigned seen, int timeoutMs);
+// Adds 1 to the change counter and wakes every waiter, as a setter does.
+void slk_NoteChange(void);
+// Takes the watch duty of the object for this process, unless another process holds it: 1 when
+// this process holds it (from now on, until it ends), 0 otherwise.
+int slk_TakeWatch(void);
 
 #ifdef __cplusplus
 }

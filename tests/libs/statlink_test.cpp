@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "support/test_env.h"
 
@@ -155,4 +156,41 @@ TEST(Statlink, AnOwnSegmentOpenToOthersIsMadePrivate) {
         EXPECT_EQ(st.st_mode & 0777, 0600u);
         EXPECT_NE(said.find("private"), std::string::npos) << said;
     }
+}
+
+TEST(Statlink, AnOlderSmallerSegmentIsGrownAndKeepsItsWordsInPlace) {
+    IsolatedEnv env;
+    // Made by an older build: the 12 words alone, 48 bytes.
+    std::atomic<int32_t>* words = MakeSegmentByHand(env.statlinkName(), 0600, geteuid());
+    ASSERT_NE(words, nullptr);
+    EXPECT_EQ(slk_SetChildErr(1, 8), 0);  // taken into use (and grown) here
+    EXPECT_EQ(words[3 * 1 + 2].load(), 8);
+    struct stat st {};
+    ASSERT_EQ(stat(("/dev/shm" + env.statlinkName()).c_str(), &st), 0);
+    EXPECT_GE(st.st_size, 52);  // the change counter follows the words
+    // A word written by the older build is read where it always was.
+    words[3 * 2 + 1].store(3);
+    EXPECT_EQ(slk_GetChildSta(2), 3);
+    munmap(words, 48);
+}
+
+TEST(Statlink, SettersMoveTheChangeCounterAndWakeItsWaiters) {
+    IsolatedEnv env;
+    const unsigned before = slk_ChangeCount();
+    EXPECT_EQ(slk_WaitChange(before + 1, 30000), before);  // not `seen`: back at once
+    slk_SetMainSta(0, 1);
+    EXPECT_NE(slk_ChangeCount(), before);
+    const unsigned seen = slk_ChangeCount();
+    EXPECT_EQ(slk_SetMainSta(7, 1), -1);  // a word not written moves nothing
+    EXPECT_EQ(slk_ChangeCount(), seen);
+
+    std::atomic<unsigned> woke{seen};
+    std::thread waiter([&] { woke = slk_WaitChange(seen, 30000); });
+    SleepForMs(20);
+    slk_SetChildErr(3, 5);
+    waiter.join();
+    EXPECT_NE(woke.load(), seen);
+    // The watch duty of the segment: this process takes it and keeps it.
+    EXPECT_EQ(slk_TakeWatch(), 1);
+    EXPECT_EQ(slk_TakeWatch(), 1);
 }
