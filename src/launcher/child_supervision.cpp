@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "coordination/StatusWords.h"
+#include "coordination/status_watch.h"
 #include "launcher/launcher_texts.h"
 #include "launcher/open_failure_note.h"
 #include "platform/clock.h"
@@ -15,20 +16,20 @@ constexpr int32_t kMessageComSetupFailed = 1;
 
 // Ended panel processes are reaped this often while any runs; a zombie costs nothing meanwhile.
 constexpr uint32_t kReapEveryMs = 100;
-// Until the status words wake the waiting thread themselves, it looks at them this often.
-constexpr int kStatusLookMs = 10;
-
-// The pause between two passes, after the 1 ms pace.
-void WaitForPass(const SupervisorShared& shared, const Waker& waker, uint32_t lastReap) {
+// The pause between two passes, after the 1 ms pace. The waker is raised by the window's stop and
+// pause requests and by every change of a status word; without the status words' watch the
+// thread looks at the words every 10 ms.
+void WaitForPass(const SupervisorShared& shared, const Waker& waker, uint32_t lastReap,
+                 bool watched) {
     for (;;) {
         if (shared.state.load() != SupervisorShared::kRunning) return;
         if (ChildWordsWaiting()) return;
         const uint32_t now = TickCount();
-        int timeoutMs = kStatusLookMs;
+        int timeoutMs = watched ? -1 : kStatusLookMs;
         if (SpawnedChildrenRunning() > 0) {
             const int32_t left = TicksSince(now, lastReap + kReapEveryMs);
             if (left <= 0) return;
-            if (left < timeoutMs) timeoutMs = left;
+            if (timeoutMs < 0 || left < timeoutMs) timeoutMs = left;
         }
         pollfd wake{waker.fd(), POLLIN, 0};
         const int ready = WaitReadable(&wake, 1, timeoutMs);
@@ -82,6 +83,7 @@ int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, Supervisi
     shared.threadId = static_cast<int32_t>(gettid());
     // Raised by the window's stop request and by changes of the status words.
     Waker waker;
+    const bool watched = WatchStatusWords();
     uint32_t lastReap = TickCount();
     while (shared.state.load() == SupervisorShared::kRunning) {
         waker.Clear();
@@ -91,7 +93,7 @@ int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, Supervisi
             ReapSpawnedChildren();
         }
         SleepMs(1);
-        WaitForPass(shared, waker, lastReap);
+        WaitForPass(shared, waker, lastReap, watched);
     }
     shared.state.store(SupervisorShared::kFinished);
     return 0;

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "coordination/status_watch.h"
 #include "platform/clock.h"
 #include "platform/waker.h"
 #include "platform/waking_value.h"
@@ -83,18 +84,16 @@ void StepWake::DueAt(uint32_t tick, uint32_t now) {
 
 namespace {
 
-// Until the status words wake a waiting worker themselves, it looks at its main word this often.
-constexpr int kStatusLookMs = 10;
-
 bool HungUp(const pollfd& fd) {
     return (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 // The pause between two steps, after the 1 ms pace: returns when the step has something to do
-// (StepWake), the window changed a value the worker reads or asked it to stop (the waker), or
-// the main word asks for an end the window has not heard of yet.
+// (StepWake), the window changed a value the worker reads or asked it to stop, or a status word
+// changed (the waker, for all three), or the main word asks for an end the window has not heard
+// of yet. Without the status words' watch the worker looks at its main word every 10 ms.
 void WaitForWork(const WakingValue<int32_t>& stopFlag, const PanelWorkerStep& step,
-                 const Waker& waker, int channelIndex, bool closeAsked) {
+                 const Waker& waker, int channelIndex, bool closeAsked, bool watched) {
     // A port that hung up (a box unplugged) reads as ready for ever with nothing to read; it is
     // left out for the rest of this pause rather than spun on.
     bool portHungUp = false;
@@ -109,7 +108,7 @@ void WaitForWork(const WakingValue<int32_t>& stopFlag, const PanelWorkerStep& st
             if (left <= 0) return;
             timeoutMs = left;
         }
-        if (timeoutMs < 0 || timeoutMs > kStatusLookMs) timeoutMs = kStatusLookMs;
+        if (!watched && (timeoutMs < 0 || timeoutMs > kStatusLookMs)) timeoutMs = kStatusLookMs;
         pollfd fds[2] = {{waker.fd(), POLLIN, 0}, {wake.portFd, POLLIN, 0}};
         const int count = wake.portFd >= 0 && !portHungUp ? 2 : 1;
         const int ready = WaitReadable(fds, count, timeoutMs);
@@ -117,7 +116,7 @@ void WaitForWork(const WakingValue<int32_t>& stopFlag, const PanelWorkerStep& st
             SleepMs(1);  // cannot wait on the descriptors: step at the plain pace
             return;
         }
-        if (ready == 0) continue;  // a due time or the look at the main word
+        if (ready == 0) continue;  // a due time, or the look at the main word
         if (fds[0].revents != 0) return;
         if (count == 2 && fds[1].revents != 0) {
             if (!HungUp(fds[1])) return;
@@ -130,8 +129,10 @@ void WaitForWork(const WakingValue<int32_t>& stopFlag, const PanelWorkerStep& st
 
 void PanelWorker::Loop(std::shared_ptr<Shared> shared, int channelIndex,
                        RelaxedAtomic<int32_t>* workerPhase) {
-    // Raised by the window's changes to the values the worker reads and by the stop request.
+    // Raised by the window's changes to the values the worker reads, by the stop request and by
+    // the status words.
     Waker waker;
+    const bool watched = WatchStatusWords();
     bool closeAsked = false;
     while (shared->stopFlag.load() == kRun) {
         waker.Clear();
@@ -143,7 +144,7 @@ void PanelWorker::Loop(std::shared_ptr<Shared> shared, int channelIndex,
         }
         // The pace: a step that has something to do runs no sooner than 1 ms after the last.
         SleepMs(1);
-        WaitForWork(shared->stopFlag, *shared->step, waker, channelIndex, closeAsked);
+        WaitForWork(shared->stopFlag, *shared->step, waker, channelIndex, closeAsked, watched);
     }
     workerPhase->store(0);
     shared->stopFlag.store(kEnded);

@@ -10,14 +10,15 @@
 
 namespace {
 
-// The list is locked by raisers and by wakers coming and going, never while anyone waits.
+// The list is locked by raisers and by wakers coming and going, never while anyone waits. Both
+// are never destroyed: a thread may still raise the wakers while the process exits.
 std::mutex& ListLock() {
-    static std::mutex lock;
-    return lock;
+    static auto* lock = new std::mutex;
+    return *lock;
 }
 std::vector<Waker*>& List() {
-    static std::vector<Waker*> list;
-    return list;
+    static auto* list = new std::vector<Waker*>;
+    return *list;
 }
 
 }  // namespace

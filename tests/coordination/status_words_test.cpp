@@ -1,3 +1,4 @@
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "coordination/StatusWords.h"
+#include "coordination/status_watch.h"
+#include "platform/waker.h"
 #include "support/test_env.h"
 
 extern char** environ;
@@ -194,4 +197,16 @@ TEST_F(StatusWords, WordsStayWhileAnyProcessUsesThem) {
     EXPECT_EQ(PeerReads("0", "status"), "0\n");
     EXPECT_EQ(PeerReads("1", "error"), "0\n");
     EXPECT_EQ(PeerReads("2", "main"), "0\n");
+}
+
+TEST_F(StatusWords, AWordSetInAnotherProcessWakesTheWatchedThreadsHere) {
+    // A waiting thread here sleeps on its waker alone: the watch relays the peer's change.
+    ASSERT_TRUE(WatchStatusWords());
+    Waker waker;
+    SleepForMs(50);  // past the watch's first look at this test's segment
+    waker.Clear();
+    ASSERT_EQ(RunPeer({"set", "1", "main", "1"}), 0);
+    pollfd fd{waker.fd(), POLLIN, 0};
+    EXPECT_EQ(poll(&fd, 1, 30000), 1);
+    EXPECT_EQ(GetMainStatus(1), status::kMainEnd);
 }

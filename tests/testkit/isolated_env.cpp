@@ -40,6 +40,7 @@ IsolatedEnv::IsolatedEnv(const std::string& prefix)
 
 IsolatedEnv::~IsolatedEnv() {
     shm_unlink(statlink_.c_str());
+    shm_unlink((statlink_ + ".watch").c_str());  // the lock of the words' watch duty
     for (const Saved& s : saved_) {
         if (s.had) {
             setenv(s.name, s.value.c_str(), 1);
