@@ -174,6 +174,15 @@ CpuRuns MeasureCpu(const RunEnv& env, pid_t pid, const std::function<void()>& at
     return runs;
 }
 
+// The CPU rounds of pid, and in *count how often text came into the simulator's log meanwhile.
+CpuRuns MeasureCpuCounting(const RunEnv& env, pid_t pid, const Simulator& sim,
+                           const std::string& text, int* count) {
+    int before = 0;
+    return MeasureCpu(
+        env, pid, [&] { before = sim.CountInLog(text); },
+        [&] { *count = sim.CountInLog(text) - before; });
+}
+
 void CpuFigure(const std::string& id, const std::string& what, double limit, const CpuRuns& runs) {
     const CpuRun& r = runs.median;
     Note("median round's threads: " + r.threads);
@@ -248,12 +257,10 @@ void CaseAd() {
         return;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    int cycles0 = 0, cycles1 = 0;
-    const CpuRuns r = MeasureCpu(
-        env, pid, [&] { cycles0 = sim.CountInLog("rx \"B7\""); },
-        [&] { cycles1 = sim.CountInLog("rx \"B7\""); });
+    int cycles = 0;
+    const CpuRuns r = MeasureCpuCounting(env, pid, sim, "rx \"B7\"", &cycles);
     CpuFigure("cpu-ad", "A/D panel process, cycling on an answering box at 38400 bit/s", 0.4, r);
-    Note(Fmt("%.0f cycles of eight inputs in %.1f s", cycles1 - cycles0, r.wallMs / 1000.0));
+    Note(Fmt("%.0f cycles of eight inputs in %.1f s", cycles, r.wallMs / 1000.0));
     MemoryFigure("mem-ad", "A/D panel process memory", pid);
     EndPanel("end-ad", "A/D panel", pid, 0);
 }
@@ -297,14 +304,12 @@ void CaseIo() {
         return;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    int polls0 = 0, polls1 = 0;
-    const CpuRuns r = MeasureCpu(
-        env, pid, [&] { polls0 = sim.CountInLog("rx \"I\""); },
-        [&] { polls1 = sim.CountInLog("rx \"I\""); });
+    int polls = 0;
+    const CpuRuns r = MeasureCpuCounting(env, pid, sim, "rx \"I\"", &polls);
     CpuFigure("cpu-io", "I/O panel process, polling at full rate", 1.3, r);
     // One poll per two worker loops (one sends, one reads the reply) is the rate the worker has
     // always had: it must neither fall nor rise by more than a tenth.
-    const double pollsPerS = (polls1 - polls0) * 1000.0 / r.wallMs;
+    const double pollsPerS = polls * 1000.0 / r.wallMs;
     const double share = pollsPerS / (r.barePassesPerS / 2.0);
     Figure("polls-io", "I/O polls per second in polling mode",
            "90-110% of one per two worker loops",
@@ -480,12 +485,10 @@ void CaseIoInterrupt() {
         return;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    int polls0 = 0, polls1 = 0;
-    const CpuRuns r = MeasureCpu(
-        env, pid, [&] { polls0 = sim.CountInLog("rx \"I\""); },
-        [&] { polls1 = sim.CountInLog("rx \"I\""); });
+    int polls = 0;
+    const CpuRuns r = MeasureCpuCounting(env, pid, sim, "rx \"I\"", &polls);
     CpuFigure("cpu-io-interrupt", "I/O panel process, interrupt mode, no input change", 0.15, r);
-    Note(Fmt("%.0f polls during the run (none expected)", polls1 - polls0));
+    Note(Fmt("%.0f polls during the run (none expected)", polls));
     EndPanel("end-io-interrupt", "I/O panel in interrupt mode", pid, 2);
 }
 

@@ -101,6 +101,29 @@ double NowMsExact() {
 
 class WakeSourcesTest : public IsolatedTest {};
 
+// A real worker step in the worker loop, on a box played by the test (COM 3), its steps counted.
+class WorkerOnPty : public WakeSourcesTest {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(box.ok());
+        ASSERT_NE(link.Open(Port(3)), kNoSerialHandle);
+    }
+    // Starts the loop with the step in the given phase, on settings.channelIndex.
+    void StartCounted(std::unique_ptr<PanelWorkerStep> step, int32_t phase) {
+        settings.workerPhase = phase;
+        ASSERT_TRUE(worker.Start(std::make_unique<CountedStep>(std::move(step), steps),
+                                 settings.channelIndex, &settings.workerPhase));
+    }
+    int32_t Error() const { return slk_GetChildErr(settings.channelIndex); }
+
+    PtyBox box{env.comDir(), 3};
+    SerialLink link;
+    AppSettings settings;
+    PostRecorder posts;
+    std::shared_ptr<std::atomic<int>> steps = std::make_shared<std::atomic<int>>(0);
+    PanelWorker worker{posts.Function()};  // last: it ends before what its thread uses
+};
+
 TEST_F(WakeSourcesTest, HeldClockOnlyTheSourceWakesTheWorker) {
     int pipeFds[2];
     ASSERT_EQ(pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC), 0);
@@ -178,21 +201,10 @@ TEST_F(WakeSourcesTest, HeldClockOnlyTheSourceWakesTheWorker) {
     close(pipeFds[1]);
 }
 
-TEST_F(WakeSourcesTest, IdleDaWorkerSleepsUntilTheWindowOrTheBoxHasSomething) {
-    PtyBox box(env.comDir(), 3);
-    ASSERT_TRUE(box.ok());
-    SerialLink link;
-    ASSERT_NE(link.Open(Port(3)), kNoSerialHandle);
-    AppSettings settings;
+TEST_F(WorkerOnPty, IdleDaWorkerSleepsUntilTheWindowOrTheBoxHasSomething) {
     settings.channelIndex = 1;
     settings.daBlock.daRange = settings.daBlock.daSentRange = 0;
-    PostRecorder posts;
-    PanelWorker worker(posts.Function());
-    auto steps = std::make_shared<std::atomic<int>>(0);
-    settings.workerPhase = DaWorker::kStart;
-    ASSERT_TRUE(worker.Start(
-        std::make_unique<CountedStep>(std::make_unique<DaWorker>(link, settings, nullptr), steps),
-        1, &settings.workerPhase));
+    StartCounted(std::make_unique<DaWorker>(link, settings, nullptr), DaWorker::kStart);
     ASSERT_TRUE(WaitFor([&] { return settings.workerPhase == DaWorker::kRunning; }));
     EXPECT_LE(StepsWithin(*steps, kIdleWindowMs), kIdleStepsAtMost);
 
@@ -203,7 +215,7 @@ TEST_F(WakeSourcesTest, IdleDaWorkerSleepsUntilTheWindowOrTheBoxHasSomething) {
     EXPECT_TRUE(WaitFor([&] { return settings.daBlock.daSentVolts == 5.0; }));
     EXPECT_TRUE(WaitFor([&] { return !worker.Created() || StepsWithin(*steps, 50) == 0; }));
     EXPECT_LE(StepsWithin(*steps, kIdleWindowMs), kIdleStepsAtMost);
-    EXPECT_EQ(slk_GetChildErr(1), 0);
+    EXPECT_EQ(Error(), 0);
 
     // The launcher's main word, set through the library: the close request reaches the window.
     slk_SetMainSta(1, 1);
@@ -236,22 +248,10 @@ TEST_F(WakeSourcesTest, MainWordWrittenStraightIntoTheSegmentIsSeen) {
     munmap(mapped, 12 * sizeof(int32_t));
 }
 
-TEST_F(WakeSourcesTest, AdWorkerWakesForTheReplyAndKeepsThePace) {
-    PtyBox box(env.comDir(), 4);
-    ASSERT_TRUE(box.ok());
-    SerialLink link;
-    ASSERT_NE(link.Open(Port(4)), kNoSerialHandle);
-    AppSettings settings;
+TEST_F(WorkerOnPty, AdWorkerWakesForTheReplyAndKeepsThePace) {
     settings.channelIndex = 0;
     settings.adBlock.adRange = 1;
-    PostRecorder posts;
-    PanelWorker worker(posts.Function());
-    auto steps = std::make_shared<std::atomic<int>>(0);
-    settings.workerPhase = AdWorker::kStart;
-    ASSERT_TRUE(
-        worker.Start(std::make_unique<CountedStep>(
-                         std::make_unique<AdWorker>(link, settings, posts.Function()), steps),
-                     0, &settings.workerPhase));
+    StartCounted(std::make_unique<AdWorker>(link, settings, posts.Function()), AdWorker::kStart);
     // The first request waits for its reply without stepping.
     ASSERT_EQ(box.NextLine(), "B0");
     EXPECT_LE(StepsWithin(*steps, 100), kIdleStepsAtMost);
@@ -265,26 +265,14 @@ TEST_F(WakeSourcesTest, AdWorkerWakesForTheReplyAndKeepsThePace) {
         EXPECT_GE(NowMsExact() - replied, 1.0) << i;
     }
     EXPECT_TRUE(WaitFor([&] { return posts.Count(kPanelRefreshAd) == 1; }));
-    EXPECT_EQ(slk_GetChildErr(0), 0);
+    EXPECT_EQ(Error(), 0);
     EXPECT_TRUE(worker.Stop());
 }
 
-TEST_F(WakeSourcesTest, IoWorkerPollsAtThePaceAndSleepsInInterruptMode) {
-    PtyBox box(env.comDir(), 5);
-    ASSERT_TRUE(box.ok());
-    SerialLink link;
-    ASSERT_NE(link.Open(Port(5)), kNoSerialHandle);
-    AppSettings settings;
+TEST_F(WorkerOnPty, IoWorkerPollsAtThePaceAndSleepsInInterruptMode) {
     settings.channelIndex = 3;
     for (int i = 0; i < kIoBits; ++i) settings.ioBlock.ioSentOut[i] = -1;
-    PostRecorder posts;
-    PanelWorker worker(posts.Function());
-    auto steps = std::make_shared<std::atomic<int>>(0);
-    settings.workerPhase = IoWorker::kStart;
-    ASSERT_TRUE(
-        worker.Start(std::make_unique<CountedStep>(
-                         std::make_unique<IoWorker>(link, settings, posts.Function()), steps),
-                     3, &settings.workerPhase));
+    StartCounted(std::make_unique<IoWorker>(link, settings, posts.Function()), IoWorker::kStart);
     ASSERT_EQ(box.NextLine(), "O00");
     box.Send("O00\n");
 
@@ -310,6 +298,6 @@ TEST_F(WakeSourcesTest, IoWorkerPollsAtThePaceAndSleepsInInterruptMode) {
     EXPECT_EQ(box.Pending(), "");
     box.Send("W81\n");
     EXPECT_TRUE(WaitFor([&] { return settings.ioBlock.ioIn[7] == 1; }));
-    EXPECT_EQ(slk_GetChildErr(3), 0);
+    EXPECT_EQ(Error(), 0);
     EXPECT_TRUE(worker.Stop());
 }
