@@ -1,8 +1,9 @@
 // Whole-program figures: the real vantrel started as the user (launcher) or the launcher (panel
 // processes) starts it, against qvx-boxsim on pseudo-terminals.
 //
-//   process_figures [--seconds N] [--rounds R] [--pin CPU] [launcher] [launcher4] [ad] [da] [io]
-//                   [io-interrupt] [child-end] [peer] [shutdown] [da-net] [ad-net]
+//   process_figures [--seconds N] [--rounds R] [--pin CPU] [launcher] [launcher4] [ad] [da]
+//                   [da-alone] [io] [io-interrupt] [child-end] [peer] [shutdown] [da-net]
+//                   [ad-net]
 //   (default: all cases, 3 rounds of 10 s; the network cases need ser2net and are skipped
 //   without it)
 //
@@ -216,6 +217,14 @@ void EndPanel(const std::string& id, const std::string& name, pid_t pid, int cha
            code == 0 && childStatus == 3 && ms <= 30, Fmt("%.2f of limit", ms / 30.0));
 }
 
+// A launcher holds its segment's watch duty (the look every 10 ms for words written without the
+// library) while its panels run, and a panel started beside it does not. In the panel cases the
+// benchmark holds it for the run's segment, so a panel's figure is what it costs beside its
+// launcher; "da-alone" measures a panel that holds it itself (started by hand).
+void HoldWatchDuty() {
+    if (slk_TakeWatch() != 1) Note("the watch duty of the run's segment is held elsewhere");
+}
+
 pid_t StartVantrel(const RunEnv& env, const std::vector<std::string>& args,
                    const std::string& name) {
     return StartProgram("vantrel", args, env.root() + name + ".out");
@@ -243,6 +252,7 @@ void CaseLauncher() {
 void CaseAd() {
     std::printf("A/D panel: vantrel /3 /QVX-AD /0 on an answering A/D box at 38400 bit/s\n");
     RunEnv env;
+    HoldWatchDuty();
     Simulator sim(env, {"ad,speed=38400,com=3,volts=1/2/3/4/5/6/7/8"});
     if (!sim.ready()) {
         Figure("cpu-ad", "A/D panel CPU", "<= 0.4x bare loop", "simulator did not start", false);
@@ -265,9 +275,11 @@ void CaseAd() {
     EndPanel("end-ad", "A/D panel", pid, 0);
 }
 
-void CaseDa() {
-    std::printf("D/A panel: vantrel /4 /QVX-DA /1 on an answering D/A box\n");
+void MeasureDa(bool alone) {
+    std::printf("D/A panel: vantrel /4 /QVX-DA /1 on an answering D/A box%s\n",
+                alone ? ", holding the watch duty itself" : "");
     RunEnv env;
+    if (!alone) HoldWatchDuty();
     Simulator sim(env, {"da,speed=9600,com=4"});
     if (!sim.ready()) {
         Figure("cpu-da", "D/A panel CPU", "<= 0.15x bare loop", "simulator did not start", false);
@@ -283,14 +295,29 @@ void CaseDa() {
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const CpuRuns r = MeasureCpu(env, pid);
+    if (alone) {
+        CpuFigure("cpu-da-alone",
+                  "D/A panel process, idle, holding the watch duty itself (no launcher)", 0.15, r);
+        StopProcess(pid, 30000);
+        return;
+    }
     CpuFigure("cpu-da", "D/A panel process, idle on an answering box", 0.15, r);
     MemoryFigure("mem-da", "D/A panel process memory", pid);
     EndPanel("end-da", "D/A panel", pid, 1);
 }
 
+void CaseDa() {
+    MeasureDa(false);
+}
+
+void CaseDaAlone() {
+    MeasureDa(true);
+}
+
 void CaseIo() {
     std::printf("I/O panel: vantrel /5 /QVX-IO /2 on an answering I/O box, polling\n");
     RunEnv env;
+    HoldWatchDuty();
     Simulator sim(env, {"io,speed=9600,com=5,in=5A"});
     if (!sim.ready()) {
         Figure("cpu-io", "I/O panel CPU", "<= 1.3x bare loop", "simulator did not start", false);
@@ -469,6 +496,7 @@ void CaseLauncherPanels() {
 void CaseIoInterrupt() {
     std::printf("I/O panel: interrupt mode (IN00 checked), no input change\n");
     RunEnv env;
+    HoldWatchDuty();
     Simulator sim(env, {"io,speed=115200,com=5,in=5A"});
     if (!sim.ready()) {
         Figure("cpu-io-interrupt", "I/O panel CPU, interrupt mode", "<= 0.15x bare loop",
@@ -678,13 +706,14 @@ int main(int argc, char** argv) {
         }
     }
     if (cases.empty()) {
-        cases = {"launcher",  "launcher4", "ad",       "da",     "io",    "io-interrupt",
-                 "child-end", "peer",      "shutdown", "da-net", "ad-net"};
+        cases = {"launcher",     "launcher4", "ad",   "da",       "da-alone", "io",
+                 "io-interrupt", "child-end", "peer", "shutdown", "da-net",   "ad-net"};
     }
     const std::map<std::string, void (*)()> known{{"launcher", CaseLauncher},
                                                   {"launcher4", CaseLauncherPanels},
                                                   {"ad", CaseAd},
                                                   {"da", CaseDa},
+                                                  {"da-alone", CaseDaAlone},
                                                   {"io", CaseIo},
                                                   {"io-interrupt", CaseIoInterrupt},
                                                   {"child-end", CaseChildEnd},
@@ -697,8 +726,8 @@ int main(int argc, char** argv) {
         if (it == known.end()) {
             std::fprintf(stderr,
                          "usage: process_figures [--seconds N] [--rounds R] [--pin CPU] [%s]...\n",
-                         "launcher|launcher4|ad|da|io|io-interrupt|child-end|peer|shutdown|"
-                         "da-net|ad-net");
+                         "launcher|launcher4|ad|da|da-alone|io|io-interrupt|child-end|peer|"
+                         "shutdown|da-net|ad-net");
             return 2;
         }
         it->second();

@@ -1,7 +1,7 @@
-// The supervision of the panel processes: a thread that polls the child words of the four
-// channels about every millisecond, marks a row stopped when its panel reports its end, and
-// turns a panel's error code into a log line. It never touches a window; it reports through a
-// SupervisionSink (posting to the launcher window).
+// The supervision of the panel processes: a thread that looks at the child words of the four
+// channels whenever one changes (at most once a millisecond), marks a row stopped when its panel
+// reports its end, and turns a panel's error code into a log line. It never touches a window; it
+// reports through a SupervisionSink (posting to the launcher window).
 #pragma once
 
 #include <array>

@@ -1,6 +1,6 @@
-// The worker thread of a panel: runs the panel's worker step about every millisecond, passes
-// the launcher's close request (main word 1) to the window once, and ends when the window asks
-// it to stop.
+// The worker thread of a panel: runs the panel's worker step at most once a millisecond and only
+// when the step has something to do (see StepWake), passes the launcher's close request (main
+// word 1) to the window once, and ends when the window asks it to stop.
 //
 // The worker never touches a widget. It reaches the window only through the post function the
 // window hands over (in the panels: PostUserMessage of WM_USER+100 with the given wParam).

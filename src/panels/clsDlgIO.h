@@ -3,8 +3,10 @@
 // that shows or hides the timing chart of the inputs (CDlgIoGraph).
 //
 // The window only changes the wanted states in ioBlock; the worker (IoWorker) sends them, polls
-// the inputs and asks for a refresh after every step. The refresh updates the lamps that
-// changed and, every 100 ms while the graph records, adds one sample of the shown inputs.
+// the inputs and asks for a refresh whenever an input changed and when the graph's next sample
+// is due (the window publishes its last sample's tick in ioBlock for that). The refresh updates
+// the lamps that changed and, every 100 ms while the graph records, adds one sample of the shown
+// inputs.
 #pragma once
 
 #include <QPointer>
@@ -79,8 +81,9 @@ class clsDlgIO : public clsDlgPanel {
     QPointer<CDlgIoGraph> graph_;
     int graphExists_ = 0;
     uint32_t lastSampleTime_ = 0;
-    // Set while a refresh is queued for the window: the worker asks for one after every step,
-    // and a window that is busy for a while (a drag, a message box) must not collect thousands
-    // of them. Shared with the worker's post function, which may outlive the window.
+    // Set while a refresh is queued for the window: the worker may ask for one at every step
+    // while inputs keep changing, and a window that is busy for a while (a drag, a message box)
+    // must not collect thousands of them. Shared with the worker's post function, which may
+    // outlive the window.
     std::shared_ptr<std::atomic<bool>> refreshQueued_ = std::make_shared<std::atomic<bool>>(false);
 };
