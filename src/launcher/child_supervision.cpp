@@ -16,11 +16,10 @@ constexpr int32_t kMessageComSetupFailed = 1;
 
 // Ended panel processes are reaped this often while any runs; a zombie costs nothing meanwhile.
 constexpr uint32_t kReapEveryMs = 100;
-// The pause between two passes, after the 1 ms pace. The waker is raised by the window's stop and
-// pause requests and by every change of a status word; without the status words' watch the
-// thread looks at the words every 10 ms.
-void WaitForPass(const SupervisorShared& shared, const Waker& waker, uint32_t lastReap,
-                 bool watched) {
+// The pause between two passes, after the 1 ms pace. The waker is raised by the window's stop
+// request and by every change of a status word; without the status words' watch the thread looks
+// at the words every 10 ms.
+void WaitForPass(const SupervisorShared& shared, Waker& waker, uint32_t lastReap, bool watched) {
     for (;;) {
         if (shared.state.load() != SupervisorShared::kRunning) return;
         if (ChildWordsWaiting()) return;
@@ -37,7 +36,10 @@ void WaitForPass(const SupervisorShared& shared, const Waker& waker, uint32_t la
             SleepMs(1);
             return;
         }
-        if (ready > 0) return;
+        if (ready > 0) {
+            waker.Clear();
+            return;
+        }
     }
 }
 
@@ -86,7 +88,6 @@ int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, Supervisi
     const bool watched = WatchStatusWords();
     uint32_t lastReap = TickCount();
     while (shared.state.load() == SupervisorShared::kRunning) {
-        waker.Clear();
         SupervisePass(shared, settings, sink);
         if (TicksSince(lastReap, TickCount()) >= static_cast<int32_t>(kReapEveryMs)) {
             lastReap = TickCount();

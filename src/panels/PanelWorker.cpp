@@ -92,8 +92,8 @@ bool HungUp(const pollfd& fd) {
 // (StepWake), the window changed a value the worker reads or asked it to stop, or a status word
 // changed (the waker, for all three), or the main word asks for an end the window has not heard
 // of yet. Without the status words' watch the worker looks at its main word every 10 ms.
-void WaitForWork(const WakingValue<int32_t>& stopFlag, const PanelWorkerStep& step,
-                 const Waker& waker, int channelIndex, bool closeAsked, bool watched) {
+void WaitForWork(const WakingValue<int32_t>& stopFlag, const PanelWorkerStep& step, Waker& waker,
+                 int channelIndex, bool closeAsked, bool watched) {
     // A port that hung up (a box unplugged) reads as ready for ever with nothing to read; it is
     // left out for the rest of this pause rather than spun on.
     bool portHungUp = false;
@@ -117,7 +117,10 @@ void WaitForWork(const WakingValue<int32_t>& stopFlag, const PanelWorkerStep& st
             return;
         }
         if (ready == 0) continue;  // a due time, or the look at the main word
-        if (fds[0].revents != 0) return;
+        if (fds[0].revents != 0) {
+            waker.Clear();
+            return;
+        }
         if (count == 2 && fds[1].revents != 0) {
             if (!HungUp(fds[1])) return;
             portHungUp = true;
@@ -135,7 +138,6 @@ void PanelWorker::Loop(std::shared_ptr<Shared> shared, int channelIndex,
     const bool watched = WatchStatusWords();
     bool closeAsked = false;
     while (shared->stopFlag.load() == kRun) {
-        waker.Clear();
         shared->step->Step();
         // The launcher asks the panel to end with main word 1; the window hears it once.
         if (slk_GetMainSta(channelIndex) == 1 && !closeAsked) {

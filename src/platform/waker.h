@@ -21,8 +21,9 @@ class Waker {
     int fd() const { return fd_; }
     // Thread-safe; never blocks.
     void Raise();
-    // Called by the owner before it looks at what may have changed: a raise after this stays
-    // pending until the next Clear, so a change made while the owner works is never missed.
+    // Called by the owner when its wait found the waker raised, before it looks at what may have
+    // changed: a raise after this stays pending until the next Clear, so a change made while the
+    // owner works is never missed. (Clearing only then saves a system call per look.)
     void Clear();
 
   private:
