@@ -164,10 +164,6 @@ void SerialLink::PurgeInput() {
     }
 }
 
-int SerialLink::ReadableFd() const {
-    return handle_.load();
-}
-
 int SerialLink::ReadLine(char* buffer, int* length) {
     const uint32_t start = TickCount();
     buffer[0] = '\0';
@@ -205,8 +201,9 @@ int SerialLink::ReadLine(char* buffer, int* length) {
 void SerialLink::WaitForInput(uint32_t start) {
     const int32_t left = kLineTimeoutMs - TicksSince(start, TickCount());
     if (left <= 0) return;
-    pollfd port{handle_.load(), POLLIN, 0};
-    // A closed link has nothing to wait for but the time limit.
+    pollfd port{ReadableFd(), POLLIN, 0};
+    // A closed link (or a network port whose connection has ended) has nothing to wait for but
+    // the time limit.
     const int ready = WaitReadable(&port, port.fd < 0 ? 0 : 1, left);
     // A port that hung up (a box unplugged) stays "readable" with nothing to read: pause as a
     // plain 1 ms sleep would rather than spin.

@@ -71,10 +71,8 @@ class SerialLink {
     // Raises or drops DTR and RTS on the open port; ignored when closed or refused.
     void SetModemLines(bool on);
 
-    // The descriptor that becomes readable when input may be waiting, -1 when the link is closed.
-    // Input already taken from it (InputBuffered) does not make it readable.
-    int ReadableFd() const;
-    // True when bytes taken from the port wait in the link for the next read.
+    // True when bytes taken from the port wait in the link for the next read (they do not make
+    // ReadableFd readable).
     bool InputBuffered() const { return inNext_ < inCount_; }
 
     bool IsOpen() const { return handle_.load() != kNoSerialHandle; }
