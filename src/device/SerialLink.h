@@ -73,7 +73,7 @@ class SerialLink {
 
     // True when bytes taken from the port wait in the link for the next read (they do not make
     // ReadableFd readable).
-    bool InputBuffered() const { return inNext_ < inCount_; }
+    bool InputBuffered() const { return inNext_ < inCount_ || (network_.load() && net_.HasKept()); }
 
     bool IsOpen() const { return handle_.load() != kNoSerialHandle; }
     SerialHandle handle() const { return handle_.load(); }

@@ -50,6 +50,9 @@ class NetworkPort {
     // pseudo-terminal never answers them).
     void SetModemLines(int fd, bool on);
 
+    // True while bytes received during a wait for an answer are kept for Receive.
+    bool HasKept() const { return keptNext_ < keptCount_; }
+
     // True once the connection has ended; cleared by Open.
     bool lost() const { return lost_.load(); }
 

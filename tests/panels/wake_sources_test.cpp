@@ -188,12 +188,15 @@ TEST_F(WakeSourcesTest, HeldClockOnlyTheSourceWakesTheWorker) {
             std::lock_guard<std::mutex> hold(script->lock);
             script->wake = StepWake{};
         }
+        // Past the pace of a step a leftover wake-up may still cause: the worker waits for work.
         clock.Set(start + 56);
+        ASSERT_TRUE(clock.Settled());
+        clock.Set(start + 58);
         ASSERT_TRUE(clock.Settled());
         std::atomic<int> stopped{-1};
         std::thread window([&] { stopped = worker.Stop() ? 1 : 0; });
         EXPECT_TRUE(WaitFor([&] { return worker.stopFlag() == PanelWorker::kEnded; }));
-        clock.Set(start + 57);
+        clock.Set(start + 59);
         window.join();
         EXPECT_EQ(stopped, 1);
     }
