@@ -93,8 +93,18 @@ TEST_F(NetworkPortTest, IdentifiesTheBoxAtEachSpeedWithTheSameBytesAsLocally) {
         SerialLink link;
         SerialPortSettings port;
         std::string name;
+        // Identification ends once it has sent its last request; the box's answer to it is
+        // logged a moment later. Each run is taken once that answer is in the log, so no answer
+        // of one run can fall into the next run's part of the log.
+        const auto answered = [&](size_t from) {
+            return WaitFor([&] {
+                const std::vector<std::string> lines = box.Traffic(from);
+                return !lines.empty() && lines.back().rfind("tx ", 0) == 0;
+            });
+        };
         ASSERT_EQ(IdentifyBox(link, port, local, 0, name), kIdentifyFound);
         link.Close();
+        ASSERT_TRUE(answered(0)) << box.sim().Log();
         const size_t mark = box.sim().Log().size();
         const std::vector<std::string> overPty = box.Traffic();
 
@@ -105,6 +115,7 @@ TEST_F(NetworkPortTest, IdentifiesTheBoxAtEachSpeedWithTheSameBytesAsLocally) {
         EXPECT_TRUE(link.IsNetworkPort());
         EXPECT_EQ(link.ReadableFd(), link.handle());
         EXPECT_EQ(link.LastOpenError(), 0);
+        ASSERT_TRUE(answered(mark)) << box.sim().Log();
         const std::vector<std::string> overNetwork = box.Traffic(mark);
         EXPECT_EQ(overNetwork, overPty);
     }
