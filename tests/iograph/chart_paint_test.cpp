@@ -141,6 +141,8 @@ TEST_F(ChartPaint, InputOnThroughoutIsOneLineWithAnEndMark) {
     EXPECT_EQ(TextsOfHeight(12).size(), 8u);  // one end mark per trace, nothing else
 }
 
+// At a size that is no multiple of ten, k * w / 10 and k * (w / 10) part, and so do rounded
+// and truncated rows: every position here is the one the integer formulas give.
 TEST_F(ChartPaint, LevelChangesAreSteppedWithMarks) {
     // IN3 OFF for samples 0..4, ON from 5; IN5 ON for 0..2, OFF from 3.
     for (int n = 0; n < 11; ++n) {
@@ -148,60 +150,91 @@ TEST_F(ChartPaint, LevelChangesAreSteppedWithMarks) {
         ioGraphInputs[5] = n < 3;
         chart.AddInputSample();
     }
-    const QImage img = Paint();
+    const QImage img = Paint(397, 293);
 
-    // IN3: OFF row 149, ON row 123; the edge at x = 5 * 400 / 10 = 200.
-    EXPECT_EQ(img.pixel(100, 149), kCyan);
-    EXPECT_EQ(img.pixel(199, 149), kCyan);
-    EXPECT_NE(img.pixel(230, 149), kCyan);
-    EXPECT_EQ(img.pixel(200, 149), kCyan);
-    EXPECT_EQ(img.pixel(200, 135), kCyan);
-    EXPECT_EQ(img.pixel(200, 124), kCyan);
-    EXPECT_EQ(img.pixel(300, 123), kCyan);
-    EXPECT_NE(img.pixel(100, 123), kCyan);
-    ASSERT_EQ(MarksAt(204, 125).size(), 1u);
-    EXPECT_EQ(MarksAt(204, 125)[0].text, "on");
-    EXPECT_TRUE(HasYellow(img, QRect(204, 125, 20, 13)));
+    // Grid columns at m * 397 / 10, the last one outside; nothing beside them.
+    for (int x : {39, 79, 158, 277, 357, 396}) EXPECT_EQ(img.pixel(x, 290), kGrey) << x;
+    for (int x : {38, 40, 78, 80, 157, 159}) EXPECT_EQ(img.pixel(x, 290), kBlack) << x;
 
-    // IN5: ON row 189, OFF row 216; it goes down at x = 120, "off" above the lower level.
-    EXPECT_EQ(img.pixel(60, 189), kCyan);
-    EXPECT_EQ(img.pixel(120, 200), kCyan);
-    EXPECT_EQ(img.pixel(300, 216), kCyan);
-    ASSERT_EQ(MarksAt(124, 204).size(), 1u);
-    EXPECT_EQ(MarksAt(124, 204)[0].text, "off");
+    // IN3: OFF row 293 - trunc(45 * 293 / 90) - 1 = 146, ON row 293 - trunc(172.54) - 1 = 120;
+    // the edge at x = 5 * 397 / 10 = 198.
+    EXPECT_EQ(img.pixel(100, 146), kCyan);
+    EXPECT_EQ(img.pixel(197, 146), kCyan);
+    EXPECT_NE(img.pixel(230, 146), kCyan);
+    EXPECT_EQ(img.pixel(198, 146), kCyan);
+    EXPECT_EQ(img.pixel(198, 135), kCyan);
+    EXPECT_EQ(img.pixel(198, 121), kCyan);
+    EXPECT_NE(img.pixel(199, 135), kCyan);
+    EXPECT_EQ(img.pixel(300, 120), kCyan);
+    EXPECT_NE(img.pixel(300, 119), kCyan);
+    EXPECT_NE(img.pixel(300, 121), kCyan);
+    EXPECT_NE(img.pixel(100, 120), kCyan);
+    ASSERT_EQ(MarksAt(202, 122).size(), 1u);
+    EXPECT_EQ(MarksAt(202, 122)[0].text, "on");
+    EXPECT_TRUE(HasYellow(img, QRect(202, 122, 20, 13)));
 
-    // Changed traces get no end mark: six end marks plus the two changes.
+    // IN5: ON row 185, OFF row 211; it goes down at x = 3 * 397 / 10 = 119, "off" above the
+    // lower level.
+    EXPECT_EQ(img.pixel(60, 185), kCyan);
+    EXPECT_EQ(img.pixel(119, 200), kCyan);
+    EXPECT_NE(img.pixel(118, 200), kCyan);
+    EXPECT_EQ(img.pixel(300, 211), kCyan);
+    ASSERT_EQ(MarksAt(123, 199).size(), 1u);
+    EXPECT_EQ(MarksAt(123, 199)[0].text, "off");
+
+    // Labels on the reference rows: IN3 at 293 - trunc(51 * 293 / 90) - 1 = 126.
+    const std::vector<ChartText> labels = TextsOfHeight(14);
+    ASSERT_EQ(labels.size(), 8u);
+    EXPECT_EQ(labels[3].y, 126);
+    EXPECT_EQ(labels[7].y, 257);
+
+    // Changed traces get no end mark: six end marks at 397 - 20 plus the two changes.
     EXPECT_EQ(TextsOfHeight(12).size(), 8u);
-    EXPECT_TRUE(MarksAt(380, 123 + 2).empty());
+    EXPECT_EQ(MarksAt(377, 48 - 12).size(), 1u);  // IN0 OFF throughout: above its row 48
+    EXPECT_TRUE(MarksAt(377, 120 + 2).empty());
 }
 
 TEST_F(ChartPaint, FiveSamplesEndPartwayAndShortTracesMarkAfterTheirEnd) {
     ioGraphInputs[0] = 1;
     for (int n = 0; n < 5; ++n) chart.AddInputSample();
-    const QImage img = Paint();
-    // The last sample (j = 4) is at x = 160: the line runs to 159, nothing after it.
-    EXPECT_EQ(img.pixel(159, 23), kCyan);
-    EXPECT_NE(img.pixel(170, 23), kCyan);
-    EXPECT_EQ(MarksAt(140, 25).size(), 1u);
+    const QImage img = Paint(397, 300);
+    // The last sample (j = 4) is at x = 4 * 397 / 10 = 158: the line ends there.
+    EXPECT_EQ(img.pixel(157, 23), kCyan);
+    EXPECT_NE(img.pixel(165, 23), kCyan);
+    EXPECT_EQ(MarksAt(138, 25).size(), 1u);
 
     // A single sample is at x = 0 < 20: its mark goes to the right of it.
     chart.ClearSamples();
     chart.AddInputSample();
     Paint();
     EXPECT_EQ(MarksAt(4, 25).size(), 1u);
+    // Two samples: the last one at x = 203 / 10 = 20 is no longer left of 20; at 199 / 10 = 19
+    // it still is.
+    chart.AddInputSample();
+    Paint(203, 300);
+    EXPECT_EQ(MarksAt(0, 25).size(), 1u);
+    Paint(199, 300);
+    EXPECT_EQ(MarksAt(23, 25).size(), 1u);
 }
 
 TEST_F(ChartPaint, TimeLabelsNameTheViewInSecondsAndTenths) {
-    Paint();
+    Paint(397, 293);
     EXPECT_EQ(TimeLabels(), QStringList({"0.0sec", "0.1sec", "0.2sec", "0.3sec", "0.4sec", "0.5sec",
                                          "0.6sec", "0.7sec", "0.8sec", "0.9sec"}));
     const std::vector<ChartText> time = TextsOfHeight(11);
     ASSERT_EQ(time.size(), 10u);
+    const int x[10] = {2, 41, 81, 121, 160, 200, 240, 279, 319, 359};  // k * 397 / 10 + 2
     for (int k = 0; k < 10; ++k) {
-        EXPECT_EQ(time[k].x, k * 40 + 2);
+        EXPECT_EQ(time[k].x, x[k]);
         EXPECT_EQ(time[k].y, 2);
         EXPECT_EQ(time[k].color, 0x808080u);
     }
+
+    // A view of 19 samples from sample 5: steps of 100 * 19 / 10 = 190 ms from 500 ms.
+    chart.SetView(5, 23);
+    Paint();
+    EXPECT_EQ(TimeLabels(), QStringList({"0.5sec", "0.6sec", "0.8sec", "1.0sec", "1.2sec", "1.4sec",
+                                         "1.6sec", "1.8sec", "2.0sec", "2.2sec"}));
 
     chart.SetView(0, 100);
     Paint();

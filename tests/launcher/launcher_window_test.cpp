@@ -75,10 +75,28 @@ TEST_F(LauncherTest, RowsComeUpFromTheIniClampedAndStopped) {
         EXPECT_EQ(settings.chRunning[i], 0);
         EXPECT_EQ(settings.chComShown[i], settings.chCom[i]);
     }
-    // Collapsed: the window ends just above the log.
+    // Collapsed, the window ends just above the log and holds every other control whole;
+    // expanded, it holds the log too. Toggling twice comes back to the same height.
+    const auto controlsInside = [&](bool withLog) {
+        int seen = 0;
+        for (QWidget* w : dialog->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (!w->isVisibleTo(dialog.get()) || (w == dialog->logEdit && !withLog)) continue;
+            ++seen;
+            EXPECT_TRUE(dialog->rect().contains(w->geometry()))
+                << w->metaObject()->className() << " " << U8(w->objectName()) << " at "
+                << w->geometry().bottom() << " of " << dialog->height();
+        }
+        EXPECT_GE(seen, 15);  // combos, COM and connect buttons, Option, Close, "+"
+    };
     EXPECT_EQ(dialog->height(), dialog->CollapsedHeight());
     EXPECT_LE(dialog->height(), dialog->logEdit->geometry().top());
+    controlsInside(false);
+    QTest::mouseClick(Button(1002), Qt::LeftButton);
+    EXPECT_EQ(dialog->height(), dialog->fullHeight);
     EXPECT_GT(dialog->fullHeight, dialog->logEdit->geometry().bottom());
+    controlsInside(true);
+    QTest::mouseClick(Button(1002), Qt::LeftButton);
+    EXPECT_EQ(dialog->height(), dialog->CollapsedHeight());
 
     // The start line names the supervision thread: a thread of this process.
     const auto texts = LogTexts(*dialog);

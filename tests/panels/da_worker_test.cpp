@@ -95,7 +95,7 @@ TEST_F(DaWorkerTest, NoEchoPublishesTwelveAndNothingIsSentAfterwards) {
 }
 
 TEST_F(DaWorkerTest, EchoThatDoesNotMatchTheValuesInEffectPublishesThirteen) {
-    // A box that echoes wrongly.
+    // A box that echoes wrongly: P199A for P1999, wrong in the last character only.
     {
         BoxSim sim({"--box", "da,speed=9600,com=4,fail=bad-echo"});
         ASSERT_TRUE(sim.ready());
@@ -106,10 +106,10 @@ TEST_F(DaWorkerTest, EchoThatDoesNotMatchTheValuesInEffectPublishesThirteen) {
         SetShownAndSent(settings, 0, 0.0);
         settings.workerPhase = DaWorker::kStart;
         DaWorker worker(link, settings, nullptr);
-        settings.daBlock.daVolts = 2.5;
+        settings.daBlock.daVolts = 1.0;
         ASSERT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == DaWorker::kFailed; }));
         EXPECT_EQ(slk_GetChildErr(0), DaWorker::kErrorBadEcho);
-        EXPECT_EQ(sim.CountInLog(Rx(4, "P3FFF")), 1);
+        EXPECT_EQ(sim.CountInLog(Rx(4, "P1999")), 1);
     }
     // The right echo of a value the user changed while it was on its way.
     PtyBox box(env.comDir(), 5);
@@ -135,4 +135,20 @@ TEST_F(DaWorkerTest, EchoThatDoesNotMatchTheValuesInEffectPublishesThirteen) {
     StepFor(worker, 100);
     EXPECT_EQ(settings.workerPhase, DaWorker::kIdle);
     EXPECT_EQ(box.Pending(), "");
+
+    // An echo one character short of its command, after a longer line, is no echo of it.
+    PtyBox shortBox(env.comDir(), 6);
+    ASSERT_TRUE(shortBox.ok());
+    SerialLink shortLink;
+    ASSERT_NE(shortLink.Open(Port(6)), kNoSerialHandle);
+    SetShownAndSent(settings, 1, 0.0);
+    settings.workerPhase = DaWorker::kStart;
+    slk_SetChildErr(3, 0);
+    DaWorker shortWorker(shortLink, settings, nullptr);
+    shortWorker.Step();
+    settings.daBlock.daVolts = 2.5;
+    EXPECT_EQ(NextRequest(shortWorker, shortBox), "P9FFF");
+    shortBox.Send("X9FFF\nP9FF\n");
+    ASSERT_TRUE(StepUntil(shortWorker, [&] { return settings.workerPhase == DaWorker::kFailed; }));
+    EXPECT_EQ(slk_GetChildErr(3), DaWorker::kErrorBadEcho);
 }

@@ -146,6 +146,19 @@ TEST_F(IoWorkerOnPty, MissingEchoGivesSix) {
     EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorNoEcho);
 }
 
+// The echo is a line of its own: a shorter one does not borrow the rest from the line before.
+TEST_F(IoWorkerOnPty, EchoThatIsAPrefixOfTheCommandIsErrorEight) {
+    StartRunning();
+    AnswerPoll("00");
+    ASSERT_EQ(NextRequest(worker, box), "I");
+    box.Send("I00\n");
+    settings.ioBlock.ioOut[7] = 1;
+    ASSERT_EQ(NextRequest(worker, box), "O80");
+    box.Send("O8\n");
+    EXPECT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == IoWorker::kIdle; }));
+    EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorBadEcho);
+}
+
 TEST_F(IoWorkerOnPty, InterruptMaskStopsPollingAndClearingItResumes) {
     StartRunning();
     AnswerPoll("00");
@@ -174,11 +187,19 @@ TEST_F(IoWorkerOnPty, NoReplyAtStartPublishesFive) {
 }
 
 TEST_F(IoWorkerOnPty, WrongEchoAtStartIsFourAndAnOverlongLineIsCut) {
+    // Wrong in the last character only, then one character short.
     EXPECT_EQ(StartWith("O01"), "O00");
     EXPECT_EQ(settings.workerPhase, IoWorker::kFailed);
     EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorStartBadEcho);
     worker.Step();
     EXPECT_EQ(settings.workerPhase, IoWorker::kIdle);
+    slk_SetChildErr(3, 0);
+    settings.workerPhase = IoWorker::kStart;
+    for (int i = 0; i < kIoBits; ++i) settings.ioBlock.ioSentOut[i] = -1;
+    EXPECT_EQ(StartWith("O0"), "O00");
+    EXPECT_EQ(settings.workerPhase, IoWorker::kFailed);
+    EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorStartBadEcho);
+    worker.Step();
 
     // A running worker survives a line far longer than its buffer.
     settings.workerPhase = IoWorker::kRunning;

@@ -75,12 +75,38 @@ TEST(DialogKw, FitPositionCentresOnlyTheAxisThatLeavesTheWorkArea) {
     EXPECT_EQ(710, x);
     EXPECT_EQ(370, y);
 
-    // Inside: untouched; larger than the work area: centred to a negative position.
+    // Flush with every edge: untouched. One pixel over on one side: only that axis moves.
     x = 0;
     y = 0;
     CDialogKw::FitPosition(&x, &y, 400, 300, work);
     EXPECT_EQ(0, x);
     EXPECT_EQ(0, y);
+    x = 1520;  // 1520 + 400 = 1920
+    y = 740;   // 740 + 300 = 1040
+    CDialogKw::FitPosition(&x, &y, 400, 300, work);
+    EXPECT_EQ(1520, x);
+    EXPECT_EQ(740, y);
+    x = 1521;
+    CDialogKw::FitPosition(&x, &y, 400, 300, work);
+    EXPECT_EQ(760, x);
+    EXPECT_EQ(740, y);
+    x = 1520;
+    y = 741;
+    CDialogKw::FitPosition(&x, &y, 400, 300, work);
+    EXPECT_EQ(1520, x);
+    EXPECT_EQ(370, y);
+    x = 100;  // flush with a left task bar; one pixel left of it is re-centred
+    y = 0;
+    CDialogKw::FitPosition(&x, &y, 400, 300, QRect(100, 20, 1820, 1020));
+    EXPECT_EQ(100, x);
+    EXPECT_EQ(360, y);  // above the work area's top: (1040 - 20 - 300) / 2
+    x = 99;
+    y = 20;
+    CDialogKw::FitPosition(&x, &y, 400, 300, QRect(100, 20, 1820, 1020));
+    EXPECT_EQ(710, x);
+    EXPECT_EQ(20, y);
+
+    // Larger than the work area: centred to a negative position.
     x = 0;
     CDialogKw::FitPosition(&x, &y, 2001, 300, work);
     EXPECT_EQ(-40, x);  // (1920 - 2001) / 2 truncates toward zero
