@@ -197,3 +197,70 @@ TEST(StyledColours, OwnerDrawnButtonPaintsFaceFramesAndText) {
     EXPECT_FALSE(img.pixel(0, 0) == white && img.pixel(79, 29) == black &&
                  img.pixel(1, 1) == white);
 }
+
+namespace {
+
+// Every colour role of the desktop palette set to a colour of its own (never black or white),
+// shifted by offset so that two such palettes share no colour.
+QPalette EveryRoleDistinct(int offset) {
+    QPalette pal = QApplication::palette();
+    for (int r = 0; r < QPalette::NColorRoles; ++r) {
+        if (r == QPalette::NoRole) continue;
+        pal.setColor(static_cast<QPalette::ColorRole>(r),
+                     QColor(20 + 9 * r + offset, 240 - 7 * r, 60 + 5 * r + offset));
+    }
+    return pal;
+}
+
+int PixelsOf(const QImage& img, QRgb colour, const QRect& area) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) n += img.pixel(x, y) == colour ? 1 : 0;
+    }
+    return n;
+}
+
+}  // namespace
+
+// Whatever role the desktop gives which colour, and however it changes later, the controls
+// paint with the colours fixed at their construction: the label's text in the window-text
+// colour, the edit's text black on the window colour, the owner-drawn button's face in the
+// button-face colour.
+TEST(StyledColours, FixedColoursHoldWhateverThePaletteSays) {
+    const QPalette saved = QApplication::palette();
+    const QPalette desk = EveryRoleDistinct(0);
+    QApplication::setPalette(desk);
+    QDialog dialog;
+    dialog.resize(300, 160);
+    CStaticEx label(QStringLiteral("ONOFF"), &dialog);
+    label.setGeometry(10, 10, 120, 40);
+    label.SetFontSize(11, 22);
+    CEditEx edit(QStringLiteral("8888"), &dialog);
+    edit.setGeometry(10, 60, 120, 36);
+    edit.SetLargeFont();
+    CButtonEx button(QStringLiteral("変換"), &dialog);
+    button.setGeometry(150, 10, 100, 40);
+    button.SetOwnerDraw(true);
+    button.SetFontSize(13, 26);
+    QApplication::setPalette(EveryRoleDistinct(3));
+
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const QRgb windowText = desk.color(QPalette::WindowText).rgb();
+
+    QImage img = Grab(label);
+    EXPECT_EQ(img.pixel(1, 1), ToQColor(label.backColor()).rgb());
+    EXPECT_GT(PixelsOf(img, windowText, img.rect()), 5);
+
+    img = Grab(edit);
+    const QRect inside = img.rect().adjusted(4, 4, -4, -4);
+    EXPECT_GT(PixelsOf(img, qRgb(0, 0, 0), inside), 5);
+    EXPECT_EQ(PixelsOf(img, desk.color(QPalette::Text).rgb(), img.rect()), 0);
+    EXPECT_GT(PixelsOf(img, desk.color(QPalette::Base).rgb(), inside), inside.width());
+
+    img = Grab(button);
+    EXPECT_EQ(img.pixel(3, 20), desk.color(QPalette::Button).rgb());
+    EXPECT_GT(PixelsOf(img, windowText, img.rect()), 5);
+    EXPECT_EQ(PixelsOf(img, desk.color(QPalette::ButtonText).rgb(), img.rect()), 0);
+    QApplication::setPalette(saved);
+}
