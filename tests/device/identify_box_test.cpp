@@ -5,7 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "device/box_sim_helper.h"
+#include "panels/pty_box.h"
 #include "platform/serial_port.h"
 
 class IdentifyBoxTest : public IsolatedTest {};
@@ -75,6 +80,26 @@ TEST_F(IdentifyBoxTest, NoAnswerGivesTwoAndLeavesTheLinkOpen) {
     EXPECT_TRUE(link.IsOpen());
     EXPECT_EQ(port.baudRate, 19200);
     EXPECT_TRUE(sim.WaitForLog("[#1 COM5 ad] rx \"I\""));
+
+    // Something that answers every line, but never with "?", is no box either.
+    PtyBox other(env.comDir(), 6);
+    ASSERT_TRUE(other.ok());
+    std::atomic<bool> done{false};
+    std::thread answer([&] {
+        while (!done) {
+            if (other.Pending().find('\n') == std::string::npos) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            other.NextLine(0);
+            other.Send("X\n");
+        }
+    });
+    EXPECT_EQ(IdentifyBox(link, port, 6, 0, name), kIdentifyNoAnswer);
+    done = true;
+    answer.join();
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(port.baudRate, 115200);
 }
 
 TEST_F(IdentifyBoxTest, PortThatCannotBeOpenedGivesOne) {

@@ -113,6 +113,11 @@ TEST(SampleView, ScrollingPausesAndZoomKeepsTheAnchorInPlace) {
 }
 
 TEST(MinMaxEnvelope, ThinsAStretchAndReachesPastItsEdges) {
+    // Every sample is kept up to two per pixel; one more and runs cover whole pixels.
+    EXPECT_EQ(plotwin::EnvelopeBucket(800, 400), 1);
+    EXPECT_EQ(plotwin::EnvelopeBucket(801, 400), 3);
+    EXPECT_EQ(plotwin::EnvelopeBucket(5, 0), 5);  // no width counts as one pixel
+
     SampleRing ring(1000);
     std::mt19937 random(7);
     std::uniform_real_distribution<double> volts(-10, 10);
