@@ -224,8 +224,8 @@ int PixelsOf(const QImage& img, QRgb colour, const QRect& area) {
 
 // Whatever role the desktop gives which colour, and however it changes later, the controls
 // paint with the colours fixed at their construction: the label's text in the window-text
-// colour, the edit's text black on the window colour, the owner-drawn button's face in the
-// button-face colour.
+// colour on its dialog's background, the edit's text black on the window colour, the
+// owner-drawn button's face in the button-face colour.
 TEST(StyledColours, FixedColoursHoldWhateverThePaletteSays) {
     const QPalette saved = QApplication::palette();
     const QPalette desk = EveryRoleDistinct(0);
@@ -249,8 +249,11 @@ TEST(StyledColours, FixedColoursHoldWhateverThePaletteSays) {
     const QRgb windowText = desk.color(QPalette::WindowText).rgb();
 
     QImage img = Grab(label);
-    EXPECT_EQ(img.pixel(1, 1), ToQColor(label.backColor()).rgb());
+    EXPECT_EQ(label.backColor(), ToColorRef(desk.color(QPalette::Window)));
+    EXPECT_EQ(img.pixel(1, 1), desk.color(QPalette::Window).rgb());
+    EXPECT_EQ(img.pixel(119, 39), desk.color(QPalette::Window).rgb());
     EXPECT_GT(PixelsOf(img, windowText, img.rect()), 5);
+    EXPECT_EQ(PixelsOf(img, desk.color(QPalette::ButtonText).rgb(), img.rect()), 0);
 
     img = Grab(edit);
     const QRect inside = img.rect().adjusted(4, 4, -4, -4);
