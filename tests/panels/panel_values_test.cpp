@@ -91,13 +91,14 @@ TEST(DaValues, ConvertChecksTheTextAndLimitsToTheRange) {
         EXPECT_FALSE(ConvertDaText(bad, 0, &v)) << bad;
         EXPECT_EQ(v, 3.25);
     }
-    EXPECT_TRUE(ConvertDaText("12", 0, &v));
+    // Just past either end is the end.
+    EXPECT_TRUE(ConvertDaText("10.0001", 0, &v));
     EXPECT_EQ(v, 10.0);
     EXPECT_TRUE(ConvertDaText("-3", 0, &v));
     EXPECT_EQ(v, 0.0);
     EXPECT_TRUE(ConvertDaText("-3", 1, &v));
     EXPECT_EQ(v, -3.0);
-    EXPECT_TRUE(ConvertDaText("-12.5", 1, &v));
+    EXPECT_TRUE(ConvertDaText("-10.0001", 1, &v));
     EXPECT_EQ(v, -10.0);
     EXPECT_TRUE(ConvertDaText("+7.125", 1, &v));
     EXPECT_EQ(v, 7.125);
