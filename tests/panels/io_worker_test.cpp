@@ -54,6 +54,16 @@ class IoWorkerOnPty : public IoWorkerTest {
         ASSERT_EQ(StartWith("O00"), "O00");
         ASSERT_EQ(settings.workerPhase, IoWorker::kRunning);
     }
+    // Runs to the moment the command for output channel switched on has left, after an answered
+    // poll; the command must be expected.
+    void OutputCommandSent(int channel, const char* expected) {
+        StartRunning();
+        AnswerPoll("00");
+        ASSERT_EQ(NextRequest(worker, box), "I");
+        box.Send("I00\n");
+        settings.ioBlock.ioOut[channel] = 1;
+        ASSERT_EQ(NextRequest(worker, box), expected);
+    }
     // Answers the poll that is waiting with the input image hh.
     void AnswerPoll(const char* hh) {
         ASSERT_EQ(NextRequest(worker, box), "I");
@@ -105,12 +115,7 @@ TEST_F(IoWorkerOnPty, OutputChangeWaitsForThePollThenForItsEcho) {
 }
 
 TEST_F(IoWorkerOnPty, ToggleWhileTheEchoIsUnderWayIsErrorEight) {
-    StartRunning();
-    AnswerPoll("00");
-    ASSERT_EQ(NextRequest(worker, box), "I");
-    box.Send("I00\n");
-    settings.ioBlock.ioOut[0] = 1;
-    ASSERT_EQ(NextRequest(worker, box), "O01");
+    ASSERT_NO_FATAL_FAILURE(OutputCommandSent(0, "O01"));
     settings.ioBlock.ioOut[1] = 1;  // a second click before the echo came back
     box.Send("O01\n");
     EXPECT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == IoWorker::kIdle; }));
@@ -136,24 +141,14 @@ TEST_F(IoWorkerOnPty, MissingPollReplyIsSeven) {
 }
 
 TEST_F(IoWorkerOnPty, MissingEchoGivesSix) {
-    StartRunning();
-    AnswerPoll("00");
-    ASSERT_EQ(NextRequest(worker, box), "I");
-    box.Send("I00\n");
-    settings.ioBlock.ioOut[7] = 1;
-    ASSERT_EQ(NextRequest(worker, box), "O80");
+    ASSERT_NO_FATAL_FAILURE(OutputCommandSent(7, "O80"));
     EXPECT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == IoWorker::kIdle; }));
     EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorNoEcho);
 }
 
 // The echo is a line of its own: a shorter one does not borrow the rest from the line before.
 TEST_F(IoWorkerOnPty, EchoThatIsAPrefixOfTheCommandIsErrorEight) {
-    StartRunning();
-    AnswerPoll("00");
-    ASSERT_EQ(NextRequest(worker, box), "I");
-    box.Send("I00\n");
-    settings.ioBlock.ioOut[7] = 1;
-    ASSERT_EQ(NextRequest(worker, box), "O80");
+    ASSERT_NO_FATAL_FAILURE(OutputCommandSent(7, "O80"));
     box.Send("O8\n");
     EXPECT_TRUE(StepUntil(worker, [&] { return settings.workerPhase == IoWorker::kIdle; }));
     EXPECT_EQ(slk_GetChildErr(3), IoWorker::kErrorBadEcho);

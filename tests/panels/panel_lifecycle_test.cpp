@@ -1,5 +1,6 @@
 // The life cycle every panel shares, on real ptys with qvx-boxsim: identification and its
 // failures, the worker start, the launcher's close request, and the shutdown.
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -40,7 +42,19 @@ bool GraphTerminated() {
     return trace.find("GraphTerminate") != std::string::npos;
 }
 
+// Called inside the write of child status 3, before the word changes: what holds then held
+// before the end was published, however soon the next step follows.
+std::function<void(int channel)> g_beforeEndPublished;
+
 }  // namespace
+
+// Every status write of this program passes here on its way to the status exchange library.
+extern "C" int slk_SetChildSta(int channel, int value) {
+    using Real = int (*)(int, int);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "slk_SetChildSta"));
+    if (value == 3 && g_beforeEndPublished) g_beforeEndPublished(channel);
+    return real(channel, value);
+}
 
 TEST_F(PanelLifecycleTest, BoxPresentRunsUntilClosedAndShutdownLeavesEverythingTidy) {
     BoxSim sim({"--box", "ad,speed=9600,com=3,volts=5/0/0/0/0/0/0/12.5"});
@@ -220,9 +234,9 @@ TEST_F(PanelLifecycleTest, ClosingWhileTheWorkerWaitsForAReplyEndsCleanly) {
 }
 
 TEST_F(PanelLifecycleTest, CloseRequestShutsDownBeforeTheEndIsPublishedAndTheGraphEnds) {
-    // The A/D panel process as start-up runs it, ended by the launcher's main word. A watcher
-    // thread notes what holds the moment child status 3 appears, and the status word the moment
-    // the graph component is ended.
+    // The A/D panel process as start-up runs it, ended by the launcher's main word. What holds
+    // is noted inside the write of child status 3, and a watcher thread notes the status word
+    // the moment the graph component is ended.
     BoxSim sim({"--box", "ad,speed=19200,com=5"});
     ASSERT_TRUE(sim.ready());
     RecordedBoxes boxes(1);
@@ -240,17 +254,18 @@ TEST_F(PanelLifecycleTest, CloseRequestShutsDownBeforeTheEndIsPublishedAndTheGra
         bool portFree = false;
     } atEnd;
     bool endSeen = false;
+    g_beforeEndPublished = [&](int channel) {
+        if (channel != 1 || endSeen) return;
+        endSeen = true;
+        atEnd.range = GetPrivateProfileInt("Setting", "Range", -1, ini);
+        atEnd.left = GetPrivateProfileInt("System", "Left", -1, ini);
+        atEnd.workerPhase = app.settings().workerPhase;
+        atEnd.portFree = PortFree(port);
+    };
     std::atomic<int> statusAtGraphEnd{-1};
     std::atomic<bool> done{false};
     std::thread watcher([&] {
         while (!done.load() && statusAtGraphEnd == -1) {
-            if (!endSeen && slk_GetChildSta(1) == 3) {
-                endSeen = true;
-                atEnd.range = GetPrivateProfileInt("Setting", "Range", -1, ini);
-                atEnd.left = GetPrivateProfileInt("System", "Left", -1, ini);
-                atEnd.workerPhase = app.settings().workerPhase;
-                atEnd.portFree = PortFree(port);
-            }
             if (GraphTerminated()) statusAtGraphEnd = slk_GetChildSta(1);
             usleep(100);
         }
@@ -268,6 +283,7 @@ TEST_F(PanelLifecycleTest, CloseRequestShutsDownBeforeTheEndIsPublishedAndTheGra
     EXPECT_TRUE(WaitFor([&] { return statusAtGraphEnd != -1; }));
     done = true;
     watcher.join();
+    g_beforeEndPublished = nullptr;
 
     EXPECT_TRUE(boxes.boxes.empty());
     ASSERT_TRUE(endSeen);

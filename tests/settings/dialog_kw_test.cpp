@@ -63,53 +63,30 @@ std::string IniWith(int left, int top) {
 
 TEST(DialogKw, FitPositionCentresOnlyTheAxisThatLeavesTheWorkArea) {
     const QRect work(0, 0, 1920, 1040);
-    int x = 1700, y = 100;
-    CDialogKw::FitPosition(&x, &y, 400, 300, work);
-    EXPECT_EQ(760, x);
-    EXPECT_EQ(100, y);
-
-    // Task bar on the left: the work area's left offset is not added.
-    x = 50;
-    y = 900;  // 900 + 300 > 1040
-    CDialogKw::FitPosition(&x, &y, 400, 300, QRect(100, 0, 1820, 1040));
-    EXPECT_EQ(710, x);
-    EXPECT_EQ(370, y);
-
-    // Flush with every edge: untouched. One pixel over on one side: only that axis moves.
-    x = 0;
-    y = 0;
-    CDialogKw::FitPosition(&x, &y, 400, 300, work);
-    EXPECT_EQ(0, x);
-    EXPECT_EQ(0, y);
-    x = 1520;  // 1520 + 400 = 1920
-    y = 740;   // 740 + 300 = 1040
-    CDialogKw::FitPosition(&x, &y, 400, 300, work);
-    EXPECT_EQ(1520, x);
-    EXPECT_EQ(740, y);
-    x = 1521;
-    CDialogKw::FitPosition(&x, &y, 400, 300, work);
-    EXPECT_EQ(760, x);
-    EXPECT_EQ(740, y);
-    x = 1520;
-    y = 741;
-    CDialogKw::FitPosition(&x, &y, 400, 300, work);
-    EXPECT_EQ(1520, x);
-    EXPECT_EQ(370, y);
-    x = 100;  // flush with a left task bar; one pixel left of it is re-centred
-    y = 0;
-    CDialogKw::FitPosition(&x, &y, 400, 300, QRect(100, 20, 1820, 1020));
-    EXPECT_EQ(100, x);
-    EXPECT_EQ(360, y);  // above the work area's top: (1040 - 20 - 300) / 2
-    x = 99;
-    y = 20;
-    CDialogKw::FitPosition(&x, &y, 400, 300, QRect(100, 20, 1820, 1020));
-    EXPECT_EQ(710, x);
-    EXPECT_EQ(20, y);
-
-    // Larger than the work area: centred to a negative position.
-    x = 0;
-    CDialogKw::FitPosition(&x, &y, 2001, 300, work);
-    EXPECT_EQ(-40, x);  // (1920 - 2001) / 2 truncates toward zero
+    const QRect leftBar(100, 20, 1820, 1020);  // task bars on the left and at the top
+    struct Case {
+        QRect work;
+        int x, y, w, h, wantX, wantY;
+    };
+    const Case cases[] = {
+        {work, 1700, 100, 400, 300, 760, 100},                     // off on the right: x only
+        {QRect(100, 0, 1820, 1040), 50, 900, 400, 300, 710, 370},  // no left offset added
+        // Flush with the edges stays; one pixel over moves only that axis.
+        {work, 0, 0, 400, 300, 0, 0},
+        {work, 1520, 740, 400, 300, 1520, 740},  // 1520 + 400 = 1920, 740 + 300 = 1040
+        {work, 1521, 740, 400, 300, 760, 740},
+        {work, 1520, 741, 400, 300, 1520, 370},
+        {leftBar, 100, 20, 400, 300, 100, 20},
+        {leftBar, 99, 20, 400, 300, 710, 20},
+        {leftBar, 100, 19, 400, 300, 100, 360},  // (1040 - 20 - 300) / 2
+        // Larger than the work area: centred to a negative position, truncated toward zero.
+        {work, 0, 0, 2001, 300, -40, 0},
+    };
+    for (const Case& c : cases) {
+        int x = c.x, y = c.y;
+        CDialogKw::FitPosition(&x, &y, c.w, c.h, c.work);
+        EXPECT_EQ(QPoint(c.wantX, c.wantY), QPoint(x, y)) << c.x << "," << c.y;
+    }
 }
 
 TEST(DialogKw, ResolveIniPath) {
