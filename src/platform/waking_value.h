@@ -5,30 +5,12 @@
 
 #include <atomic>
 
+#include "platform/relaxed_atomic.h"
 #include "platform/waker.h"
 
-template <class T, std::memory_order Order = std::memory_order_relaxed>
-class WakingValue {
-  public:
-    WakingValue() : value_(T()) {}
-    WakingValue(T v) : value_(v) {}  // NOLINT: implicit on purpose, it stands in for a plain T
-    WakingValue(const WakingValue& other) : value_(other.load()) {}
-    WakingValue& operator=(const WakingValue& other) {
-        store(other.load());
-        return *this;
-    }
-    WakingValue& operator=(T v) {
-        store(v);
-        return *this;
-    }
-    operator T() const { return load(); }  // NOLINT
-
-    T load() const { return value_.load(Order); }
-    void store(T v) {
-        value_.store(v, Order);
-        RaiseWakers();
-    }
-
-  private:
-    std::atomic<T> value_;
+struct RaiseWakersOnStore {
+    static void AfterStore() { RaiseWakers(); }
 };
+
+template <class T, std::memory_order Order = std::memory_order_relaxed>
+using WakingValue = SharedValue<T, RaiseWakersOnStore, Order>;
