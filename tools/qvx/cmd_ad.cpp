@@ -146,12 +146,12 @@ int RunAd(int argc, char** argv) {
     if (parsed == ParseResult::kHelp) return PrintHelp(kUsage);
     if (parsed == ParseResult::kUsageError) return kExitUsage;
     if (follow && count != 0) return UsageError("--count and --follow exclude each other");
-    PortSpec spec;
-    if (const int status = TakeOperands(operands, {"PORT"}, &spec)) return status;
+    PortChoice port;
+    if (const int status = TakeOperands(operands, {"PORT"}, &port)) return status;
     if (count == 0) count = 1;
 
     BoxSession box;
-    if (const int status = box.Open(spec, kDeviceNameAd, kMessageWrongBox)) return status;
+    if (const int status = box.Open(port, kDeviceNameAd, kMessageWrongBox)) return status;
     if (follow || count > 1) CatchStopSignals();
     if (format == OutputFormat::kCsv && !PrintLine(CsvHeader(), true)) return kExitDone;
 

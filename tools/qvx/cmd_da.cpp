@@ -52,8 +52,8 @@ int RunDa(int argc, char** argv) {
         &operands);
     if (parsed == ParseResult::kHelp) return PrintHelp(kUsage);
     if (parsed == ParseResult::kUsageError) return kExitUsage;
-    PortSpec spec;
-    if (const int status = TakeOperands(operands, {"PORT", "VOLTS"}, &spec)) return status;
+    PortChoice port;
+    if (const int status = TakeOperands(operands, {"PORT", "VOLTS"}, &port)) return status;
     const std::string& text = operands[1];
     double volts = 0.0;
     if (!ConvertDaText(text, range, &volts)) {
@@ -66,7 +66,7 @@ int RunDa(int argc, char** argv) {
     }
 
     BoxSession box;
-    if (const int status = box.Open(spec, kDeviceNameDa, kMessageWrongBox)) return status;
+    if (const int status = box.Open(port, kDeviceNameDa, kMessageWrongBox)) return status;
     char command[kCommandBufferSize];
     const int length = FormatVoltageCommand(range, volts, command);
     const std::string sent(command, static_cast<size_t>(length));

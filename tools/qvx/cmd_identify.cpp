@@ -31,11 +31,11 @@ int RunIdentify(int argc, char** argv) {
         argc, argv, {}, [](int, const std::string&) { return true; }, &operands);
     if (parsed == ParseResult::kHelp) return PrintHelp(kUsage);
     if (parsed == ParseResult::kUsageError) return kExitUsage;
-    PortSpec spec;
-    if (const int status = TakeOperands(operands, {"PORT"}, &spec)) return status;
+    PortChoice port;
+    if (const int status = TakeOperands(operands, {"PORT"}, &port)) return status;
 
     BoxSession box;
-    if (const int status = box.Open(spec)) return status;
+    if (const int status = box.Open(port)) return status;
     PrintLine(box.deviceName() + " " + std::to_string(box.baudRate()), true);
     return kExitDone;
 }

@@ -139,11 +139,11 @@ int RunIo(int argc, char** argv) {
     if (parsed == ParseResult::kHelp) return PrintHelp(kUsage);
     if (parsed == ParseResult::kUsageError) return kExitUsage;
     if (count != 0 && !watch) return UsageError("--count needs --watch");
-    PortSpec spec;
-    if (const int status = TakeOperands(operands, {"PORT"}, &spec)) return status;
+    PortChoice port;
+    if (const int status = TakeOperands(operands, {"PORT"}, &port)) return status;
 
     BoxSession box;
-    if (const int status = box.Open(spec, kDeviceNameIo, kMessageWrongBox)) return status;
+    if (const int status = box.Open(port, kDeviceNameIo, kMessageWrongBox)) return status;
     if (setOut) {
         if (const int status = SetOutputs(box, outImage)) return status;
     }

@@ -37,10 +37,10 @@ std::string IdentifiedText(const std::string& deviceName, int baudRate) {
 
 }  // namespace
 
-int BoxSession::Open(const PortSpec& spec, const char* expectedDevice, int wrongBoxMessage) {
-    label_ = spec.label;
+int BoxSession::Open(const PortChoice& port, const char* expectedDevice, int wrongBoxMessage) {
+    label_ = port.label;
     const std::string folder = UseSettingsFolder();
-    if (!access_.Prepare(spec, folder)) return kExitNoPort;
+    if (!access_.Prepare(port, folder)) return kExitNoPort;
     const int result = IdentifyBox(link_, port_, access_.com(), TxOnlyOption(folder), deviceName_);
     if (result == kIdentifyNoPort) {
         PrintError(std::string(CatalogText(kMessageNoPort)) + " " +

@@ -10,10 +10,10 @@
 
 class BoxSession {
   public:
-    // Opens spec's port and identifies the box (the four speeds, then the type queries). With
+    // Opens the chosen port and identifies the box (the four speeds, then the type queries). With
     // expectedDevice ("QVX-A/D", ...) another type of box is an error told with catalog message
     // wrongBoxMessage. Returns kExitDone, or kExitNoPort / kExitNoBox with the error printed.
-    int Open(const PortSpec& spec, const char* expectedDevice = nullptr, int wrongBoxMessage = 0);
+    int Open(const PortChoice& port, const char* expectedDevice = nullptr, int wrongBoxMessage = 0);
 
     const std::string& deviceName() const { return deviceName_; }
     int baudRate() const { return port_.baudRate; }

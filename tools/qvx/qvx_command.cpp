@@ -3,7 +3,7 @@
 #include "qvx_output.h"
 
 int TakeOperands(const std::vector<std::string>& operands, const std::vector<const char*>& names,
-                 PortSpec* port) {
+                 PortChoice* port) {
     if (operands.size() < names.size()) {
         return UsageError(std::string("missing ") + names[operands.size()]);
     }

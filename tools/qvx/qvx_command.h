@@ -12,4 +12,4 @@
 // one is a usage error (printed; kExitUsage). The first one is parsed as the port. Returns
 // kExitDone when all is well.
 int TakeOperands(const std::vector<std::string>& operands, const std::vector<const char*>& names,
-                 PortSpec* port);
+                 PortChoice* port);

@@ -32,12 +32,12 @@ bool ParseDecimal(const std::string& text, long long low, int* value) {
 
 }  // namespace
 
-ParseResult ParseOptions(int argc, char** argv, const std::vector<OptionSpec>& specs,
+ParseResult ParseOptions(int argc, char** argv, const std::vector<OptionDef>& defs,
                          const std::function<bool(int id, const std::string& value)>& onOption,
                          std::vector<std::string>* operands) {
     std::vector<option> longOptions;
-    for (size_t i = 0; i < specs.size(); ++i) {
-        longOptions.push_back({specs[i].name, specs[i].takesValue ? required_argument : no_argument,
+    for (size_t i = 0; i < defs.size(); ++i) {
+        longOptions.push_back({defs[i].name, defs[i].takesValue ? required_argument : no_argument,
                                nullptr, kFirstId + static_cast<int>(i)});
     }
     longOptions.push_back({"help", no_argument, nullptr, kHelpId});
@@ -60,9 +60,9 @@ ParseResult ParseOptions(int argc, char** argv, const std::vector<OptionSpec>& s
         const auto found = negatives.find(text);
         return found != negatives.end() ? found->second : std::string(text);
     };
-    const auto nameOf = [&specs](int id) {
+    const auto nameOf = [&defs](int id) {
         const size_t i = static_cast<size_t>(id - kFirstId);
-        return i < specs.size() ? std::string("--") + specs[i].name : std::string("-h");
+        return i < defs.size() ? std::string("--") + defs[i].name : std::string("-h");
     };
 
     opterr = 0;
@@ -86,8 +86,8 @@ ParseResult ParseOptions(int argc, char** argv, const std::vector<OptionSpec>& s
             return ParseResult::kUsageError;
         }
         const size_t index = static_cast<size_t>(c - kFirstId);
-        if (index >= specs.size()) continue;
-        if (!onOption(specs[index].id, optarg ? textOf(optarg) : std::string())) {
+        if (index >= defs.size()) continue;
+        if (!onOption(defs[index].id, optarg ? textOf(optarg) : std::string())) {
             return ParseResult::kUsageError;
         }
     }

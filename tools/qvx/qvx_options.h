@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct OptionSpec {
+struct OptionDef {
     const char* name;  // the long name, without "--"
     bool takesValue;
     int id;  // passed to the handler
@@ -18,7 +18,7 @@ enum class ParseResult { kOk, kHelp, kUsageError };
 // Parses argv[1..argc-1] (argv[0] is the subcommand). onOption(id, value) takes each option in
 // turn and returns false after it printed a usage error. "--help" and "-h" give kHelp; any
 // usage error is printed (one line) and gives kUsageError.
-ParseResult ParseOptions(int argc, char** argv, const std::vector<OptionSpec>& specs,
+ParseResult ParseOptions(int argc, char** argv, const std::vector<OptionDef>& defs,
                          const std::function<bool(int id, const std::string& value)>& onOption,
                          std::vector<std::string>* operands);
 

@@ -30,7 +30,7 @@ bool AllDigits(const std::string& text) {
 
 }  // namespace
 
-bool ParsePort(const std::string& text, PortSpec* port) {
+bool ParsePort(const std::string& text, PortChoice* port) {
     if (!text.empty() && text[0] == '/') {
         port->com = 0;
         port->device = text;
@@ -74,22 +74,22 @@ void PortAccess::Release() {
     privateFolder_.clear();
 }
 
-bool PortAccess::Prepare(const PortSpec& spec, const std::string& settingsFolder) {
+bool PortAccess::Prepare(const PortChoice& port, const std::string& settingsFolder) {
     settingsFolder_ = settingsFolder;
-    device_ = spec.device;
-    if (spec.com != 0) {
-        com_ = spec.com;
+    device_ = port.device;
+    if (port.com != 0) {
+        com_ = port.com;
         return true;
     }
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/qvx-port-XXXXXX";
     if (!mkdtemp(pattern.data())) {
-        PrintError("cannot make a folder for " + spec.device + ": " + std::strerror(errno));
+        PrintError("cannot make a folder for " + port.device + ": " + std::strerror(errno));
         return false;
     }
     privateFolder_ = pattern + "/";
-    if (symlink(spec.device.c_str(), (privateFolder_ + "COM1").c_str()) != 0) {
-        PrintError("cannot make a folder for " + spec.device + ": " + std::strerror(errno));
+    if (symlink(port.device.c_str(), (privateFolder_ + "COM1").c_str()) != 0) {
+        PrintError("cannot make a folder for " + port.device + ": " + std::strerror(errno));
         return false;
     }
     // The link finds COM1 through the COM port folder variable; qvx runs this one port only.

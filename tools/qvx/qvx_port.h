@@ -7,14 +7,14 @@
 
 #include <string>
 
-struct PortSpec {
+struct PortChoice {
     int com = 0;         // the COM number; 0 for a device path
     std::string device;  // the device path, when com is 0
     std::string label;   // "COM5" or the device path, as errors name the port
 };
 
 // False for a text that is no PORT.
-bool ParsePort(const std::string& text, PortSpec* port);
+bool ParsePort(const std::string& text, PortChoice* port);
 
 // The settings folder the launcher and its panels use (a vantrel.ini beside this executable keeps
 // everything there; otherwise the per-user folder), made known to the serial link. Ends in "/".
@@ -33,7 +33,7 @@ class PortAccess {
     PortAccess& operator=(const PortAccess&) = delete;
 
     // False (with the error printed) when the private folder cannot be made.
-    bool Prepare(const PortSpec& spec, const std::string& settingsFolder);
+    bool Prepare(const PortChoice& port, const std::string& settingsFolder);
     int com() const { return com_; }
 
     // Why the open failed, as the system said it: the COM entry and what it points to, e.g.
