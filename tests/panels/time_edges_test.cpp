@@ -37,6 +37,20 @@ class TimeEdgesTest : public IsolatedTest {
     }
     int32_t Error() const { return slk_GetChildErr(kChannel); }
 
+    // Steps the worker at exactly `limit` ms after `from`, where it still waits (no error, and
+    // whatever stillWaiting checks), then one tick later, where it reports `error`.
+    template <class Worker, class Check>
+    void ExpectErrorJustPast(TestClock& clock, Worker& worker, uint32_t from, uint32_t limit,
+                             int32_t error, Check stillWaiting) {
+        clock.Set(from + limit);
+        worker.Step();
+        EXPECT_EQ(Error(), 0);
+        stillWaiting();
+        clock.Set(from + limit + 1);
+        worker.Step();
+        EXPECT_EQ(Error(), error);
+    }
+
     PtyBox box{env.comDir(), kCom};
     SerialLink link;
     AppSettings settings;
@@ -111,13 +125,8 @@ TEST_F(TimeEdgesTest, AdReplyLimitAndCycle) {
     worker.Step();
     ASSERT_EQ(box.NextLine(), "B0");
     const uint32_t sent = clock.Now();
-    clock.Set(sent + 500);
-    worker.Step();
-    EXPECT_EQ(Error(), 0);
-    EXPECT_EQ(settings.workerPhase, AdWorker::kCycling);
-    clock.Set(sent + 501);
-    worker.Step();
-    EXPECT_EQ(Error(), AdWorker::kErrorNoReply);
+    ExpectErrorJustPast(clock, worker, sent, 500, AdWorker::kErrorNoReply,
+                        [&] { EXPECT_EQ(settings.workerPhase, AdWorker::kCycling); });
     EXPECT_EQ(settings.workerPhase, AdWorker::kFailed);
 }
 
@@ -140,13 +149,8 @@ TEST_F(TimeEdgesTest, DaEchoLimit) {
     ASSERT_EQ(box.NextLine(), "P7FFF");
     const uint32_t sent = clock.Now();
     EXPECT_EQ(worker.Wake(sent).due, sent + 501);
-    clock.Set(sent + 500);
-    worker.Step();
-    EXPECT_EQ(Error(), 0);
-    EXPECT_TRUE(worker.waitingForEcho());
-    clock.Set(sent + 501);
-    worker.Step();
-    EXPECT_EQ(Error(), DaWorker::kErrorNoEcho);
+    ExpectErrorJustPast(clock, worker, sent, 500, DaWorker::kErrorNoEcho,
+                        [&] { EXPECT_TRUE(worker.waitingForEcho()); });
     EXPECT_EQ(settings.workerPhase, DaWorker::kFailed);
 }
 
@@ -162,13 +166,8 @@ TEST_F(TimeEdgesTest, IoReplyLimitsRefreshStartAndSampling) {
     const StepWake poll = worker.Wake(polled);
     EXPECT_EQ(poll.portFd, link.ReadableFd());
     EXPECT_EQ(poll.due, polled + 201);  // the first refresh comes before the reply's limit
-    clock.Set(polled + 500);
-    worker.Step();
-    EXPECT_EQ(Error(), 0);
-    EXPECT_TRUE(worker.waitingForInput());
-    clock.Set(polled + 501);
-    worker.Step();
-    EXPECT_EQ(Error(), IoWorker::kErrorNoInputReply);
+    ExpectErrorJustPast(clock, worker, polled, 500, IoWorker::kErrorNoInputReply,
+                        [&] { EXPECT_TRUE(worker.waitingForInput()); });
     worker.Step();
     ASSERT_EQ(settings.workerPhase, IoWorker::kIdle);
 
@@ -179,13 +178,9 @@ TEST_F(TimeEdgesTest, IoReplyLimitsRefreshStartAndSampling) {
     worker.Step();
     ASSERT_EQ(box.NextLine(), "O01");
     const uint32_t sent = clock.Now();
-    clock.Set(sent + 500);
-    worker.Step();
-    EXPECT_EQ(Error(), 0);
-    EXPECT_EQ(box.Pending(), "");  // no poll while the echo is awaited
-    clock.Set(sent + 501);
-    worker.Step();
-    EXPECT_EQ(Error(), IoWorker::kErrorNoEcho);
+    // No poll while the echo is awaited.
+    ExpectErrorJustPast(clock, worker, sent, 500, IoWorker::kErrorNoEcho,
+                        [&] { EXPECT_EQ(box.Pending(), ""); });
     worker.Step();
     ASSERT_EQ(settings.workerPhase, IoWorker::kIdle);
 }
