@@ -3,7 +3,7 @@
 //
 //   process_figures [--seconds N] [--rounds R] [--pin CPU] [launcher] [launcher4] [ad] [da]
 //                   [da-alone] [io] [io-interrupt] [child-end] [peer] [shutdown] [da-net]
-//                   [ad-net]
+//                   [ad-net] [floors]
 //   (default: all cases, 3 rounds of 10 s; the network cases need ser2net and are skipped
 //   without it)
 //
@@ -23,8 +23,11 @@
 //
 // Every figure is also printed as one tab-separated line "FIGURE id what target measured
 // verdict", which scripts/figures gathers into docs/FIGURES.md.
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -65,6 +68,48 @@ int RunBareLoop() {
         ++passes;
     }
     std::printf("passes %ld wall_ms %.1f\n", passes, MonoMsExact() - start);
+    return 0;
+}
+
+// The watch duty's floor: nothing but a 10 ms sleep per pass until SIGTERM, the wakes a look
+// every 10 ms cannot do without.
+int RunLookFloor() {
+    signal(SIGTERM, OnStopBare);
+    while (!g_stopBare) {
+        const timespec tenMs{0, 10000000};
+        nanosleep(&tenMs, nullptr);
+    }
+    return 0;
+}
+
+// The polling worker's floor on the I/O box at path: its two paced steps per poll and nothing
+// else. One sends "I\n" and sleeps 1 ms, the next waits for the reply's line end, reads it and
+// sleeps 1 ms; no window, no status words, no parsing.
+int RunPollFloor(const char* path) {
+    signal(SIGTERM, OnStopBare);
+    const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return 1;
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    cfsetspeed(&tio, B9600);  // the box answers only at its own speed
+    tcsetattr(fd, TCSANOW, &tio);
+    long polls = 0;
+    const timespec oneMs{0, 1000000};
+    while (!g_stopBare) {
+        if (write(fd, "I\n", 2) != 2) break;
+        nanosleep(&oneMs, nullptr);
+        for (bool lineEnd = false; !lineEnd && !g_stopBare;) {
+            pollfd port{fd, POLLIN, 0};
+            if (poll(&port, 1, 100) <= 0) continue;
+            char reply[64];
+            const ssize_t n = read(fd, reply, sizeof reply);
+            lineEnd = n > 0 && std::memchr(reply, '\n', static_cast<size_t>(n)) != nullptr;
+        }
+        ++polls;
+        nanosleep(&oneMs, nullptr);
+    }
+    std::printf("polls %ld\n", polls);
     return 0;
 }
 
@@ -187,7 +232,9 @@ CpuRuns MeasureCpuCounting(const RunEnv& env, pid_t pid, const Simulator& sim,
 void CpuFigure(const std::string& id, const std::string& what, double limit, const CpuRuns& runs) {
     const CpuRun& r = runs.median;
     Note("median round's threads: " + r.threads);
-    Figure(id, what, Fmt("<= %.2gx bare loop", limit),
+    // No limit: a reference figure that other figures are read against.
+    Figure(id, what,
+           std::isinf(limit) ? std::string("- (reference)") : Fmt("<= %.2gx bare loop", limit),
            Fmt("%.2fx, median of %.0f rounds (", r.statRatio(), g_rounds) + runs.ratios +
                Fmt("); median round: %.0f ms vs %.0f ms CPU in %.1f s", r.targetStatMs,
                    r.bareStatMs, r.wallMs / 1000.0) +
@@ -367,6 +414,37 @@ struct NetworkBox {
         return n > 0 ? std::string(buf, static_cast<size_t>(n)) : "";
     }
 };
+
+// Reference figures, not targets: what the look every 10 ms and the polling worker's two paced
+// steps per poll cost at the least on this machine, each measured like the cases above.
+void CaseFloors() {
+    std::printf("floors: a bare 10 ms sleep loop; two paced steps per poll on an I/O box\n");
+    {
+        RunEnv env;
+        const pid_t pid = StartProgram("process_figures", {"--look-floor"}, env.root() + "look");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const CpuRuns r = MeasureCpu(env, pid);
+        StopProcess(pid);
+        CpuFigure("floor-look", "floor of the watch duty: a process that only sleeps 10 ms a pass",
+                  INFINITY, r);
+    }
+    RunEnv env;
+    Simulator sim(env, {"io,speed=9600,com=5,in=5A"});
+    const std::string pty = sim.ready() ? NetworkBox::LinkTarget(env.comDir() + "COM5") : "";
+    if (pty.empty()) {
+        Note("the simulator did not start: no polling floor");
+        return;
+    }
+    const pid_t pid = StartProgram("process_figures", {"--poll-floor", pty}, env.root() + "poll");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    int polls = 0;
+    const CpuRuns r = MeasureCpuCounting(env, pid, sim, "rx \"I\"", &polls);
+    StopProcess(pid);
+    CpuFigure("floor-poll",
+              "floor of I/O polling: two 1 ms paced steps per poll and the port I/O, nothing else",
+              INFINITY, r);
+    Note(Fmt("%.0f polls/s", polls * 1000.0 / r.wallMs));
+}
 
 // Starts a panel on the network entry COM<com> of a box served by ser2net and waits until
 // `working` holds; the panel's pid, or -1 (with a missed figure `id`, or a note when ser2net
@@ -695,6 +773,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--bare-loop") return RunBareLoop();
+        if (a == "--look-floor") return RunLookFloor();
+        if (a == "--poll-floor" && i + 1 < argc) return RunPollFloor(argv[i + 1]);
         if (a == "--pin" && i + 1 < argc) {
             g_pinCpu = std::atoi(argv[++i]);
         } else if (a == "--rounds" && i + 1 < argc) {
@@ -706,8 +786,9 @@ int main(int argc, char** argv) {
         }
     }
     if (cases.empty()) {
-        cases = {"launcher",     "launcher4", "ad",   "da",       "da-alone", "io",
-                 "io-interrupt", "child-end", "peer", "shutdown", "da-net",   "ad-net"};
+        cases = {"launcher", "launcher4",    "ad",        "da",   "da-alone",
+                 "io",       "io-interrupt", "child-end", "peer", "shutdown",
+                 "da-net",   "ad-net",       "floors"};
     }
     const std::map<std::string, void (*)()> known{{"launcher", CaseLauncher},
                                                   {"launcher4", CaseLauncherPanels},
@@ -720,14 +801,15 @@ int main(int argc, char** argv) {
                                                   {"peer", CasePeer},
                                                   {"shutdown", CaseShutdown},
                                                   {"da-net", CaseDaNetwork},
-                                                  {"ad-net", CaseAdNetwork}};
+                                                  {"ad-net", CaseAdNetwork},
+                                                  {"floors", CaseFloors}};
     for (const std::string& c : cases) {
         auto it = known.find(c);
         if (it == known.end()) {
             std::fprintf(stderr,
                          "usage: process_figures [--seconds N] [--rounds R] [--pin CPU] [%s]...\n",
                          "launcher|launcher4|ad|da|da-alone|io|io-interrupt|child-end|peer|"
-                         "shutdown|da-net|ad-net");
+                         "shutdown|da-net|ad-net|floors");
             return 2;
         }
         it->second();

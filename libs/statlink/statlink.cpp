@@ -63,7 +63,14 @@ struct Segment {
     int fd = -1;              // kept open: its shared flock marks this process as a user
     int64_t failedAtMs = 0;   // when making it last failed, to retry only now and then (locked)
     bool complained = false;  // the refusal was printed once (locked)
-    int watchFd = -1;         // the lock of the watch duty, while this process holds it (locked)
+    // The lock of the watch duty while this process holds it; set under the map lock, read by
+    // every wait without it.
+    std::atomic<int> watchFd{-1};
+    // The duty holder's look for words written without the library: the words and the counter
+    // as the last look found them (lookMutex).
+    std::mutex lookMutex;
+    int32_t lookWords[kWords] = {};
+    uint32_t lookCount = 0;
     Segment* next = nullptr;
 };
 
@@ -218,12 +225,16 @@ SharedBlock* MapSegment(Segment* seg, const char* name) {
     return block;
 }
 
-// The block of the segment the environment names now, or null when it cannot be used.
-SharedBlock* Block() {
+// The block of the segment the environment names now, or null when it cannot be used; *found
+// gets its segment when given.
+SharedBlock* Block(Segment** found = nullptr) {
     const char* key = WantedKey();
     Segment* seg = g_current.load(std::memory_order_acquire);
     if (seg && seg->key == key) {  // the every-call path
-        if (SharedBlock* block = seg->block.load(std::memory_order_acquire)) return block;
+        if (SharedBlock* block = seg->block.load(std::memory_order_acquire)) {
+            if (found) *found = seg;
+            return block;
+        }
     }
 
     std::lock_guard<std::mutex> lock(g_mapMutex);
@@ -255,6 +266,7 @@ SharedBlock* Block() {
         }
     }
     g_current.store(seg, std::memory_order_release);
+    if (found) *found = seg;
     return block;
 }
 
@@ -274,6 +286,23 @@ long Futex(Counter* word, int op, uint32_t value, const timespec* timeout) {
 void AnnounceChange(SharedBlock* block) {
     block->changes.fetch_add(1, std::memory_order_release);
     Futex(&block->changes, FUTEX_WAKE, INT_MAX, nullptr);
+}
+
+// The duty holder's look: a word that differs from the last look while the counter has not
+// moved was written without the library, and every waiter of every process hears of it. A setter
+// caught between its store and its count gives one wake too many, never one too few.
+// The first look (announce = false) is taken with the duty.
+void LookForForeignWrites(Segment* seg, SharedBlock* block, bool announce = true) {
+    std::lock_guard<std::mutex> lock(seg->lookMutex);
+    const uint32_t count = block->changes.load(std::memory_order_acquire);
+    bool differs = false;
+    for (int i = 0; i < kWords; ++i) {
+        const int32_t word = block->words[i].load(std::memory_order_acquire);
+        differs = differs || word != seg->lookWords[i];
+        seg->lookWords[i] = word;
+    }
+    if (announce && differs && count == seg->lookCount) AnnounceChange(block);
+    seg->lookCount = block->changes.load(std::memory_order_acquire);
 }
 
 int Set(int channel, Word word, int value) {
@@ -306,7 +335,8 @@ unsigned slk_ChangeCount(void) {
 }
 
 unsigned slk_WaitChange(unsigned seen, int timeoutMs) {
-    SharedBlock* block = Block();
+    Segment* seg = nullptr;
+    SharedBlock* block = Block(&seg);
     if (!block) {
         SleepMs(timeoutMs < 0 ? 1000 : timeoutMs);
         return 0;
@@ -317,6 +347,7 @@ unsigned slk_WaitChange(unsigned seen, int timeoutMs) {
     if (block->changes.load(std::memory_order_acquire) == seen) {
         Futex(&block->changes, FUTEX_WAIT, seen, timeoutMs < 0 ? nullptr : &timeout);
     }
+    if (seg->watchFd.load(std::memory_order_acquire) >= 0) LookForForeignWrites(seg, block);
     return block->changes.load(std::memory_order_acquire);
 }
 
@@ -325,11 +356,11 @@ void slk_NoteChange(void) {
 }
 
 int slk_TakeWatch(void) {
-    if (!Block()) return 0;
+    Segment* seg = nullptr;
+    if (!Block(&seg)) return 0;
+    if (seg->watchFd.load(std::memory_order_acquire) >= 0) return 1;  // the every-look path
     std::lock_guard<std::mutex> lock(g_mapMutex);
-    Segment* seg = g_current.load(std::memory_order_acquire);
-    if (!seg) return 0;
-    if (seg->watchFd >= 0) return 1;
+    if (seg->watchFd.load(std::memory_order_relaxed) >= 0) return 1;
     char name[512];
     NameOfKey(seg->key.c_str(), name, sizeof name - 8);
     const std::string lockName = std::string(name) + ".watch";
@@ -340,7 +371,8 @@ int slk_TakeWatch(void) {
         close(fd);
         return 0;
     }
-    seg->watchFd = fd;
+    LookForForeignWrites(seg, seg->block.load(std::memory_order_acquire), false);
+    seg->watchFd.store(fd, std::memory_order_release);
     return 1;
 }
 

@@ -28,8 +28,9 @@
 // places; an object made smaller by an older build is grown). Every setter adds 1 to it and
 // wakes (futex) every thread of every process waiting in slk_WaitChange. A word written into the
 // object by other means (an older build, another tool) moves no counter: one process per object
-// takes the watch duty (slk_TakeWatch; a lock object named after it with ".watch"), looks at the
-// words every so often and announces what it finds with slk_NoteChange.
+// takes the watch duty (slk_TakeWatch; a lock object named after it with ".watch") and waits with
+// a short time limit: each of its slk_WaitChange calls then looks at the words and, when one
+// changed without the counter moving, announces it as a setter would.
 #pragma once
 
 #ifdef __cplusplus
@@ -47,7 +48,8 @@ int slk_GetChildErr(int channel);
 // The change counter now (0 when the object cannot be used).
 unsigned slk_ChangeCount(void);
 // Waits until the change counter differs from seen, at most timeoutMs (-1: no limit; a signal
-// may end the wait early), and returns the counter.
+// may end the wait early), and returns the counter. In the process that holds the watch duty it
+// then looks for words written without the library (above).
 unsigned slk_WaitChange(unsigned seen, int timeoutMs);
 // Adds 1 to the change counter and wakes every waiter, as a setter does.
 void slk_NoteChange(void);

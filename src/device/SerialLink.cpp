@@ -109,10 +109,8 @@ int SerialLink::NextByte() {
         // One non-blocking receive: it finds nothing at once when nothing is there.
         got = net_.Receive(fd, inBytes_, kInBytes);
     } else {
-        // Ask first, so that no read is ever issued without a byte to take; then take it.
-        const int waiting = SpBytesWaiting(fd);
-        if (waiting <= 0) return -1;
-        got = SpRead(fd, inBytes_, waiting < kInBytes ? waiting : kInBytes);
+        // The port is non-blocking: one read takes what is there, or finds nothing at once.
+        got = SpRead(fd, inBytes_, kInBytes);
     }
     if (got <= 0) return -1;
     inNext_ = 1;

@@ -14,32 +14,46 @@ namespace {
 // Catalog message 1, "COMのセットアップに失敗しました。": a panel could not open its port.
 constexpr int32_t kMessageComSetupFailed = 1;
 
-// Ended panel processes are reaped this often while any runs; a zombie costs nothing meanwhile.
-constexpr uint32_t kReapEveryMs = 100;
+// Ended panels are reaped as soon as their process descriptor says so. A sweep runs besides
+// this often while any panel runs: for one started after the wait began, and as the only way
+// where the kernel gives no process descriptors. A zombie costs nothing meanwhile.
+constexpr uint32_t kSweepEveryMs = 1000;
+constexpr uint32_t kSweepWithoutEndFdsMs = 100;
+// More running children than this are swept on the short timer instead.
+constexpr int kWatchedEnds = 16;
+
 // The pause between two passes, after the 1 ms pace. The waker is raised by the window's stop
 // request and by every change of a status word; without the status words' watch the thread looks
-// at the words every 10 ms.
-void WaitForPass(const SupervisorShared& shared, Waker& waker, uint32_t lastReap, bool watched) {
+// at the words every 10 ms. True when ended children are to be reaped now.
+bool WaitForPass(const SupervisorShared& shared, Waker& waker, uint32_t lastReap, bool watched) {
     for (;;) {
-        if (shared.state.load() != SupervisorShared::kRunning) return;
-        if (ChildWordsWaiting()) return;
+        if (shared.state.load() != SupervisorShared::kRunning) return false;
+        if (ChildWordsWaiting()) return false;
         const uint32_t now = TickCount();
         int timeoutMs = watched ? -1 : kStatusLookMs;
+        pollfd fds[1 + kWatchedEnds];
+        fds[0] = {waker.fd(), POLLIN, 0};
+        int count = 1;
         if (SpawnedChildrenRunning() > 0) {
-            const int32_t left = TicksSince(now, lastReap + kReapEveryMs);
-            if (left <= 0) return;
+            int ends[kWatchedEnds];
+            const int endCount = SpawnedChildEndFds(ends, kWatchedEnds);
+            for (int i = 0; i < endCount; ++i) fds[count++] = {ends[i], POLLIN, 0};
+            const uint32_t every = endCount < 0 ? kSweepWithoutEndFdsMs : kSweepEveryMs;
+            const int32_t left = TicksSince(now, lastReap + every);
+            if (left <= 0) return true;
             if (timeoutMs < 0 || left < timeoutMs) timeoutMs = left;
         }
-        pollfd wake{waker.fd(), POLLIN, 0};
-        const int ready = WaitReadable(&wake, 1, timeoutMs);
+        const int ready = WaitReadable(fds, count, timeoutMs);
         if (ready < 0) {
             SleepMs(1);
-            return;
+            return false;
         }
-        if (ready > 0) {
-            waker.Clear();
-            return;
+        if (ready == 0) continue;
+        if (fds[0].revents != 0) waker.Clear();
+        for (int i = 1; i < count; ++i) {
+            if (fds[i].revents != 0) return true;
         }
+        return false;
     }
 }
 
@@ -87,14 +101,15 @@ int SuperviseChannels(SupervisorShared& shared, AppSettings& settings, Supervisi
     Waker waker;
     const bool watched = WatchStatusWords();
     uint32_t lastReap = TickCount();
+    bool reapNow = false;
     while (shared.state.load() == SupervisorShared::kRunning) {
         SupervisePass(shared, settings, sink);
-        if (TicksSince(lastReap, TickCount()) >= static_cast<int32_t>(kReapEveryMs)) {
+        if (reapNow) {
             lastReap = TickCount();
             ReapSpawnedChildren();
         }
         SleepMs(1);
-        WaitForPass(shared, waker, lastReap, watched);
+        reapNow = WaitForPass(shared, waker, lastReap, watched);
     }
     shared.state.store(SupervisorShared::kFinished);
     return 0;

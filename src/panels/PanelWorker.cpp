@@ -98,7 +98,8 @@ void WaitForWork(const WakingValue<int32_t>& stopFlag, const PanelWorkerStep& st
     // left out for the rest of this pause rather than spun on.
     bool portHungUp = false;
     while (stopFlag.load() == PanelWorker::kRun) {
-        if (!closeAsked && slk_GetMainSta(channelIndex) == 1) return;
+        // Watched, a change of the word raises the waker, so only the unwatched wait looks.
+        if (!watched && !closeAsked && slk_GetMainSta(channelIndex) == 1) return;
         const uint32_t now = TickCount();
         const StepWake wake = step.Wake(now);
         if (wake.now) return;

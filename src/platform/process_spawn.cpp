@@ -1,9 +1,11 @@
 #include "platform/process_spawn.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,19 +19,46 @@ namespace {
 // supervision thread can sweep while the window thread starts a child.
 constexpr int kChildSlots = 256;
 std::atomic<pid_t> g_children[kChildSlots];
+// Beside each slot: a descriptor that becomes readable when that child ends, kept as fd + 1
+// (0 = none), so the supervision can sleep until a panel ends instead of sweeping on a timer.
+std::atomic<int> g_endFds[kChildSlots];
 std::atomic<int> g_running{0};
 // Set when a child found no free slot; from then on sweeps also reap any ended child.
 std::atomic<bool> g_overflow{false};
 
+// A process descriptor of pid, or -1 where the kernel has none (before Linux 5.3). The pid
+// cannot have been reused: only this process reaps its children.
+int OpenEndFd(pid_t pid) {
+#ifdef SYS_pidfd_open
+    const long fd = syscall(SYS_pidfd_open, pid, 0);
+    if (fd >= 0) {
+        fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
+        return static_cast<int>(fd);
+    }
+#endif
+    (void)pid;
+    return -1;
+}
+
 void Remember(pid_t pid) {
-    for (auto& slot : g_children) {
+    for (int i = 0; i < kChildSlots; ++i) {
         pid_t expected = 0;
-        if (slot.compare_exchange_strong(expected, pid)) {
+        if (g_children[i].compare_exchange_strong(expected, pid)) {
+            g_endFds[i].store(OpenEndFd(pid) + 1);
             g_running.fetch_add(1);
             return;
         }
     }
     g_overflow.store(true);
+}
+
+// Frees slot i after its child was reaped; its end descriptor is closed first, so a child that
+// takes the slot next never finds the old one there.
+bool Forget(int i, pid_t pid) {
+    const int fd = g_endFds[i].exchange(0) - 1;
+    if (fd >= 0) close(fd);
+    pid_t expected = pid;
+    return g_children[i].compare_exchange_strong(expected, 0);
 }
 
 // True when the folder part of path is missing or is not a folder.
@@ -106,17 +135,14 @@ int SpawnProgram(const std::string& path, const std::vector<std::string>& args, 
 int ReapSpawnedChildren() {
     int reaped = 0;
     if (g_running.load() > 0) {
-        for (auto& slot : g_children) {
-            const pid_t pid = slot.load();
+        for (int i = 0; i < kChildSlots; ++i) {
+            const pid_t pid = g_children[i].load();
             if (pid == 0) continue;
             const pid_t r = waitpid(pid, nullptr, WNOHANG);
             // Ended, or no longer our child (reaped by someone else): free the slot.
-            if (r == pid || (r < 0 && errno == ECHILD)) {
-                pid_t expected = pid;
-                if (slot.compare_exchange_strong(expected, 0)) {
-                    g_running.fetch_sub(1);
-                    ++reaped;
-                }
+            if ((r == pid || (r < 0 && errno == ECHILD)) && Forget(i, pid)) {
+                g_running.fetch_sub(1);
+                ++reaped;
             }
         }
     }
@@ -124,6 +150,18 @@ int ReapSpawnedChildren() {
         while (waitpid(-1, nullptr, WNOHANG) > 0) ++reaped;
     }
     return reaped;
+}
+
+int SpawnedChildEndFds(int* fds, int max) {
+    if (g_overflow.load()) return -1;
+    int count = 0;
+    for (int i = 0; i < kChildSlots; ++i) {
+        if (g_children[i].load() == 0) continue;
+        const int fd = g_endFds[i].load() - 1;
+        if (fd < 0 || count == max) return -1;
+        fds[count++] = fd;
+    }
+    return count;
 }
 
 int SpawnedChildrenRunning() {

@@ -32,5 +32,11 @@ int SpawnErrorCode(int error);
 // reaped. Safe to call from any thread; cheap when no child was started.
 int ReapSpawnedChildren();
 
+// Descriptors that become readable when a started child ends, one per child not yet reaped,
+// written into fds; returns their number, or -1 when some child has none (a kernel without
+// process descriptors, more than max children): the caller then sweeps on a timer. A descriptor
+// stays valid until ReapSpawnedChildren frees its child.
+int SpawnedChildEndFds(int* fds, int max);
+
 // The number of started children not yet reaped.
 int SpawnedChildrenRunning();

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "launcher/log_lines.h"
 #include "launcher/posted_text_ring.h"
 #include "messages/MesTable.h"
+#include "platform/process_spawn.h"
 #include "support/test_env.h"
 
 TEST(LauncherTexts, RowsCommandLineAndLogLines) {
@@ -246,6 +248,29 @@ long SleepsOfThread(int tid) {
 }
 
 }  // namespace
+
+TEST_F(IsolatedTest, SupervisionSleepsWhileAPanelRunsAndReapsItWhenItEnds) {
+    AppSettings settings;
+    SupervisorShared shared;
+    shared.MirrorRows(settings);
+    RecordingSink sink;
+    pid_t panel = 0;
+    ASSERT_GT(SpawnProgram("/bin/sleep", {"60"}, &panel), 32);
+    std::thread thread([&] { SuperviseChannels(shared, settings, sink); });
+    ASSERT_TRUE(WaitFor([&] { return shared.threadId.load() != 0; }));
+
+    // No sweep for ended children every 100 ms (15 in this time): it sleeps until one ends.
+    const long before = SleepsOfThread(shared.threadId);
+    SleepForMs(1500);
+    EXPECT_LE(SleepsOfThread(shared.threadId) - before, 6);
+    kill(panel, SIGKILL);
+    EXPECT_TRUE(WaitFor([&] { return !PathExists("/proc/" + std::to_string(panel)); }));
+    EXPECT_EQ(0, SpawnedChildrenRunning());
+
+    shared.state = SupervisorShared::kStopRequested;
+    ASSERT_TRUE(WaitFor([&] { return shared.state.load() == SupervisorShared::kFinished; }));
+    thread.join();
+}
 
 TEST_F(IsolatedTest, SupervisionThreadSleepsUntilAChildWordWaits) {
     AppSettings settings;

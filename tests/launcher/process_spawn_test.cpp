@@ -1,6 +1,7 @@
 #include "platform/process_spawn.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,4 +85,24 @@ TEST(ProcessSpawn, FailuresMapToWindowsCodes) {
 
     EXPECT_EQ(kSpawnOutOfMemory, SpawnErrorCode(ENOMEM));
     EXPECT_EQ(kSpawnPathNotFound, SpawnErrorCode(ENOTDIR));
+}
+
+TEST(ProcessSpawn, EachRunningChildHasADescriptorThatSaysItEnded) {
+    pid_t sleeper = 0, quick = 0;
+    ASSERT_GT(SpawnProgram("/bin/sleep", {"30"}, &sleeper), 32);
+    ASSERT_GT(SpawnProgram("/bin/true", {}, &quick), 32);
+    int fds[4];
+    ASSERT_EQ(SpawnedChildEndFds(fds, 4), 2);
+    EXPECT_EQ(SpawnedChildEndFds(fds, 1), -1);  // more children than room: sweep on a timer
+    // Only the child that ended makes its descriptor readable.
+    pollfd ends[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
+    ASSERT_EQ(poll(ends, 2, 20000), 1);
+    EXPECT_TRUE(ReapedAway(quick));
+    ASSERT_EQ(SpawnedChildEndFds(fds, 4), 1);
+    pollfd left{fds[0], POLLIN, 0};
+    EXPECT_EQ(poll(&left, 1, 0), 0);
+    kill(sleeper, SIGTERM);
+    EXPECT_EQ(poll(&left, 1, 20000), 1);
+    EXPECT_TRUE(ReapedAway(sleeper));
+    EXPECT_EQ(SpawnedChildEndFds(fds, 4), 0);
 }

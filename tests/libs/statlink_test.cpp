@@ -196,3 +196,25 @@ TEST(Statlink, SettersMoveTheChangeCounterAndWakeItsWaiters) {
     EXPECT_EQ(slk_TakeWatch(), 1);
     EXPECT_EQ(slk_TakeWatch(), 1);
 }
+
+TEST(Statlink, TheDutyHoldersWaitAnnouncesAWordWrittenWithoutTheLibraryOnce) {
+    IsolatedEnv env;
+    ASSERT_EQ(slk_TakeWatch(), 1);
+    const unsigned seen = slk_WaitChange(slk_ChangeCount(), 0);  // the first look
+    // Another tool maps the object and writes a main word itself.
+    const int fd = shm_open(env.statlinkName().c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    void* p = mmap(nullptr, 48, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    close(fd);
+    ASSERT_NE(p, MAP_FAILED);
+    static_cast<std::atomic<int32_t>*>(p)[3 * 1].store(1);
+    EXPECT_EQ(slk_WaitChange(seen, 20), seen + 1);
+    EXPECT_EQ(slk_GetMainSta(1), 1);
+    // A setter's change was announced by the setter: the look adds nothing, nor does a look that
+    // finds the words as they were.
+    slk_SetMainSta(2, 1);
+    const unsigned set = slk_ChangeCount();
+    EXPECT_EQ(slk_WaitChange(set, 20), set);
+    EXPECT_EQ(slk_WaitChange(set, 20), set);
+    munmap(p, 48);
+}
