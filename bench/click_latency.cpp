@@ -4,8 +4,9 @@
 // each complete command line with a millisecond time stamp; the latency of a click is that
 // stamp (+ 0.5 ms, the middle of its millisecond) minus the time of the click.
 //
-//   click_latency_bench [--kind io|da] [--clicks N]
+//   click_latency_bench [--kind io|io-interrupt|da] [--clicks N]
 //     io  the I/O panel's output button OUT00 (id 1009), toggled, while the panel polls
+//     io-interrupt  the same with the panel in interrupt mode (IN00's interrupt box ticked)
 //     da  the D/A panel's presets (ids 1002 and 1004) in turn
 //
 // Prints the median, p99 and maximum, and "FIGURE" lines for scripts/figures.
@@ -43,6 +44,7 @@ struct Kind {
     std::vector<int> buttons;  // clicked in turn
     std::string command;       // what the click makes the panel send, as the log shows it
     std::string echo;
+    int before = 0;  // a control clicked once before the clicks are timed (0: none)
 };
 
 Kind IoKind() {
@@ -54,6 +56,16 @@ Kind IoKind() {
             {1009},
             " rx \"O",
             " tx \"O"};
+}
+
+// The same button with the panel in interrupt mode (the IN00 interrupt box ticked first): the
+// worker sleeps on the port, so a click meets no outstanding poll.
+Kind IoInterruptKind() {
+    Kind kind = IoKind();
+    kind.id = "latency-io-interrupt";
+    kind.name = "I/O output button in interrupt mode";
+    kind.before = 1017;
+    return kind;
 }
 
 Kind DaKind() {
@@ -126,6 +138,13 @@ void RunClicks(QDialog* dialog, const Kind& kind, const Simulator& sim, int clic
         return;
     }
     PumpMs(500);  // the worker's first step pauses 100 ms; the I/O worker then starts polling
+    if (kind.before != 0) {
+        if (auto* b =
+                dialog->findChild<QAbstractButton*>(QStringLiteral("ctl%1").arg(kind.before))) {
+            b->click();
+        }
+        PumpMs(200);
+    }
     std::mt19937 random(12345);
     std::vector<double> latencies;
     int lost = 0;
@@ -185,6 +204,9 @@ void RunClicks(QDialog* dialog, const Kind& kind, const Simulator& sim, int clic
 
 }  // namespace
 
+constexpr const char* kUsage =
+    "usage: click_latency_bench [--kind io|io-interrupt|da] [--clicks N]\n";
+
 int main(int argc, char** argv) {
     Kind kind = IoKind();
     int clicks = 300;
@@ -194,14 +216,16 @@ int main(int argc, char** argv) {
             const std::string k = argv[++i];
             if (k == "da") {
                 kind = DaKind();
+            } else if (k == "io-interrupt") {
+                kind = IoInterruptKind();
             } else if (k != "io") {
-                std::fprintf(stderr, "usage: click_latency_bench [--kind io|da] [--clicks N]\n");
+                std::fprintf(stderr, "%s", kUsage);
                 return 2;
             }
         } else if (a == "--clicks" && i + 1 < argc) {
             clicks = std::max(10, std::atoi(argv[++i]));
         } else {
-            std::fprintf(stderr, "usage: click_latency_bench [--kind io|da] [--clicks N]\n");
+            std::fprintf(stderr, "%s", kUsage);
             return 2;
         }
     }
