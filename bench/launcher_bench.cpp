@@ -37,6 +37,7 @@ struct BenchLauncher {
     ~BenchLauncher() {
         dialog.reset();
         shm_unlink(statlink.c_str());
+        shm_unlink((statlink + ".watch").c_str());
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }

@@ -52,6 +52,7 @@ void BM_PanelWorkerStop(benchmark::State& state) {
         worker.Stop();
     }
     shm_unlink(segment.c_str());
+    shm_unlink((segment + ".watch").c_str());
 }
 BENCHMARK(BM_PanelWorkerStop)->Unit(benchmark::kMillisecond)->Iterations(50);
 
