@@ -1,6 +1,7 @@
 #include "coordination/status_watch.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -16,6 +17,8 @@ namespace {
 constexpr int kAskForDutyMs = 1000;
 
 constexpr int kWords = 12;
+
+std::atomic<unsigned> g_changes{0};
 using WordImage = std::array<int32_t, kWords>;
 
 WordImage ReadWords() {
@@ -56,7 +59,10 @@ const char* SegmentKey() {
             key = SegmentKey();
             changed = true;
         }
-        if (changed) RaiseWakers();
+        if (changed) {
+            g_changes.fetch_add(1, std::memory_order_release);
+            RaiseWakers();
+        }
     }
 }
 
@@ -73,4 +79,8 @@ bool WatchStatusWords() {
         }
     }();
     return started;
+}
+
+unsigned StatusWordChanges() {
+    return g_changes.load(std::memory_order_acquire);
 }

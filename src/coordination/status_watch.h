@@ -14,3 +14,8 @@
 // could not be started: the caller then looks at its words itself every 10 ms.
 bool WatchStatusWords();
 constexpr int kStatusLookMs = 10;
+
+// How often the watch has seen the status words change so far. A thread that read its words
+// after seeing a count finds them as they were while the count stays (a word written without
+// the library counts once the duty holder's look has found it).
+unsigned StatusWordChanges();
