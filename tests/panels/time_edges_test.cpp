@@ -50,6 +50,19 @@ class TimeEdgesTest : public IsolatedTest {
         worker.Step();
         EXPECT_EQ(Error(), error);
     }
+    // Steps the worker at exactly `limit` ms after `from`, which posts nothing of `kind` yet,
+    // then one tick later, which posts it once.
+    template <class Worker>
+    void ExpectPostJustPast(TestClock& clock, Worker& worker, uint32_t from, uint32_t limit,
+                            int kind) {
+        const int before = posts.Count(kind);
+        clock.Set(from + limit);
+        worker.Step();
+        EXPECT_EQ(posts.Count(kind), before);
+        clock.Set(from + limit + 1);
+        worker.Step();
+        EXPECT_EQ(posts.Count(kind), before + 1);
+    }
 
     PtyBox box{env.comDir(), kCom};
     SerialLink link;
@@ -114,12 +127,7 @@ TEST_F(TimeEdgesTest, AdReplyLimitAndCycle) {
     EXPECT_FALSE(cycleEnd.now);
     EXPECT_EQ(cycleEnd.portFd, -1);
     EXPECT_EQ(cycleEnd.due, cycleTime + 501);
-    clock.Set(cycleTime + 500);
-    worker.Step();
-    EXPECT_EQ(posts.Count(kPanelRefreshAd), 0);
-    clock.Set(cycleTime + 501);
-    worker.Step();
-    EXPECT_EQ(posts.Count(kPanelRefreshAd), 1);
+    ExpectPostJustPast(clock, worker, cycleTime, 500, kPanelRefreshAd);
 
     // The next request is left unanswered: error 15 only once more than 500 ms have passed.
     worker.Step();
@@ -195,24 +203,14 @@ TEST_F(TimeEdgesTest, IoRefreshStartsAfterTwoHundredMillisecondsAndFollowsTheSam
     EXPECT_FALSE(first.now);
     EXPECT_EQ(first.portFd, -1);
     EXPECT_EQ(first.due, start + 201);
-    clock.Set(start + 200);
-    worker.Step();
-    EXPECT_EQ(posts.Count(kPanelRefreshIo), 0);
-    clock.Set(start + 201);
-    worker.Step();
-    EXPECT_EQ(posts.Count(kPanelRefreshIo), 1);
+    ExpectPostJustPast(clock, worker, start, 200, kPanelRefreshIo);
 
     // The window took its sample at that refresh: the next refresh is due 100 ms later (the
     // window samples at the first refresh at least 100 ms after its last sample).
     const uint32_t sampled = clock.Now();
     settings.ioBlock.ioLastSample = sampled;
     EXPECT_EQ(worker.Wake(sampled).due, sampled + 100);
-    clock.Set(sampled + 99);
-    worker.Step();
-    EXPECT_EQ(posts.Count(kPanelRefreshIo), 1);
-    clock.Set(sampled + 100);
-    worker.Step();
-    EXPECT_EQ(posts.Count(kPanelRefreshIo), 2);
+    ExpectPostJustPast(clock, worker, sampled, 99, kPanelRefreshIo);
     // Not taken yet: asked again an interval later, not at every step.
     EXPECT_EQ(worker.Wake(sampled + 100).due, sampled + 200);
     clock.Set(sampled + 101);

@@ -36,10 +36,8 @@ TEST_F(QvxOutputTest, AdPrintsVoltsAndCodesOfBothRangesInEachFormat) {
     BoxSim sim({"--box", std::string("ad,speed=38400,com=4,") + kAdVolts});
     ASSERT_TRUE(sim.ready());
 
-    const QvxRun text = RunQvx({"ad", "COM4"});
-    ASSERT_EQ(text.exitCode, 0) << text.err;
-    const std::vector<std::string> lines = Lines(text.out);
-    ASSERT_EQ(lines.size(), 1u) << text.out;
+    const std::vector<std::string> lines = Lines(OutputOf({"ad", "COM4"}));
+    ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("0.000 ", 0), 0u) << lines[0];
     EXPECT_EQ(
         FieldsAfterTime(lines[0]),
@@ -50,11 +48,9 @@ TEST_F(QvxOutputTest, AdPrintsVoltsAndCodesOfBothRangesInEachFormat) {
     EXPECT_LT(log.find("rx \"B0\""), log.find("rx \"B7\""));
     EXPECT_EQ(log.find("rx \"U1\""), std::string::npos);
 
-    const QvxRun csv =
-        RunQvx({"ad", "4", "--range=unipolar", "--count", "2", "--interval", "0", "--format=csv"});
-    ASSERT_EQ(csv.exitCode, 0) << csv.err;
-    const std::vector<std::string> rows = Lines(csv.out);
-    ASSERT_EQ(rows.size(), 3u) << csv.out;
+    const std::vector<std::string> rows = Lines(OutputOf(
+        {"ad", "4", "--range=unipolar", "--count", "2", "--interval", "0", "--format=csv"}));
+    ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0],
               "time,IN0,IN1,IN2,IN3,IN4,IN5,IN6,IN7,IN0_code,IN1_code,IN2_code,IN3_code,IN4_code,"
               "IN5_code,IN6_code,IN7_code");
@@ -66,9 +62,7 @@ TEST_F(QvxOutputTest, AdPrintsVoltsAndCodesOfBothRangesInEachFormat) {
 
     ASSERT_TRUE(sim.Control("ad 4 1.25"));
     ASSERT_TRUE(sim.WaitForLog("ad 4"));
-    const QvxRun json = RunQvx({"ad", "COM4", "--format", "json"});
-    ASSERT_EQ(json.exitCode, 0) << json.err;
-    const std::string& object = json.out;
+    const std::string object = OutputOf({"ad", "COM4", "--format", "json"});
     EXPECT_EQ(object.rfind("{\"time\":0.000,\"IN0\":2.500,\"IN1\":-10.000,", 0), 0u) << object;
     EXPECT_NE(object.find(",\"IN4\":1.250,"), std::string::npos) << object;
     EXPECT_NE(object.find(",\"IN4_code\":\"900\","), std::string::npos) << object;
@@ -102,9 +96,8 @@ TEST_F(QvxOutputTest, DaSendsThePanelsCodeAndChecksTheEcho) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.range) + " " + c.volts);
         const size_t logSize = sim.Log().size();
-        const QvxRun run = RunQvx({"da", "COM2", "--range", c.range, "--", c.volts});
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_EQ(run.out, std::string(c.printed) + "\n");
+        EXPECT_EQ(OutputOf({"da", "COM2", "--range", c.range, "--", c.volts}),
+                  std::string(c.printed) + "\n");
 
         double volts = 0;
         ASSERT_TRUE(ConvertDaText(c.volts, c.rangeValue, &volts));
@@ -133,23 +126,17 @@ TEST_F(QvxOutputTest, IoSetsOutputsAndPrintsInputsInThePanelsOrder) {
     BoxSim sim({"--box", "io,speed=9600,com=3,in=5a"});
     ASSERT_TRUE(sim.ready());
 
-    const QvxRun text = RunQvx({"io", "COM3", "--out", "81"});
-    ASSERT_EQ(text.exitCode, 0) << text.err;
-    EXPECT_EQ(text.out, "5A 01011010\n");
+    EXPECT_EQ(OutputOf({"io", "COM3", "--out", "81"}), "5A 01011010\n");
     EXPECT_TRUE(sim.WaitForLog("rx \"O81\""));
 
     ASSERT_TRUE(sim.Control("io-in 0x01"));
     ASSERT_TRUE(sim.WaitForLog("io-in"));
-    const QvxRun csv = RunQvx({"io", "3", "--format=csv", "--out=0x3"});
-    ASSERT_EQ(csv.exitCode, 0) << csv.err;
-    EXPECT_EQ(csv.out,
+    EXPECT_EQ(OutputOf({"io", "3", "--format=csv", "--out=0x3"}),
               "time,image,IN07,IN06,IN05,IN04,IN03,IN02,IN01,IN00\n"
               "0.000,01,0,0,0,0,0,0,0,1\n");
     EXPECT_TRUE(sim.WaitForLog("rx \"O03\""));
 
-    const QvxRun json = RunQvx({"io", "COM3", "--format", "json"});
-    ASSERT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_EQ(json.out,
+    EXPECT_EQ(OutputOf({"io", "COM3", "--format", "json"}),
               "{\"time\":0.000,\"image\":\"01\",\"IN07\":0,\"IN06\":0,\"IN05\":0,\"IN04\":0,"
               "\"IN03\":0,\"IN02\":0,\"IN01\":0,\"IN00\":1}\n");
 }
@@ -185,23 +172,17 @@ TEST_F(QvxOutputTest, ListAndProbeNameEveryEntryAndItsBox) {
                 "da,speed=9600,com=7,fail=silent"});
     ASSERT_TRUE(sim.ready());
 
-    const QvxRun list = RunQvx({"list"});
-    ASSERT_EQ(list.exitCode, 0) << list.err;
-    const std::vector<std::string> lines = Lines(list.out);
-    ASSERT_EQ(lines.size(), 3u) << list.out;
+    const std::vector<std::string> lines = Lines(OutputOf({"list"}));
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind("COM3  /dev/pts/", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1].rfind("COM7  /dev/pts/", 0), 0u) << lines[1];
     EXPECT_EQ(lines[2].rfind("COM12  /dev/pts/", 0), 0u) << lines[2];
 
-    const QvxRun probe = RunQvx({"list", "--probe"});
-    ASSERT_EQ(probe.exitCode, 0) << probe.err;
-    const std::vector<std::string> found = Lines(probe.out);
-    ASSERT_EQ(found.size(), 3u) << probe.out;
+    const std::vector<std::string> found = Lines(OutputOf({"list", "--probe"}));
+    ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0], lines[0] + "  QVX-I/O 19200");
     EXPECT_EQ(found[1], lines[1] + "  no box");
     EXPECT_EQ(found[2], lines[2] + "  QVX-A/D 115200");
 
-    const QvxRun identify = RunQvx({"identify", "com12"});
-    EXPECT_EQ(identify.exitCode, 0) << identify.err;
-    EXPECT_EQ(identify.out, "QVX-A/D 115200\n");
+    EXPECT_EQ(OutputOf({"identify", "com12"}), "QVX-A/D 115200\n");
 }

@@ -1,6 +1,7 @@
 #include "qvx_run.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 
 #include <sstream>
@@ -48,6 +49,12 @@ QvxRun RunQvx(const std::vector<std::string>& args, int timeoutMs) {
     run.out = qvx.out();
     run.err = qvx.err();
     return run;
+}
+
+std::string OutputOf(const std::vector<std::string>& args) {
+    const QvxRun run = RunQvx(args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    return run.out;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -37,5 +37,9 @@ class QvxProcess {
 // Runs qvx with args to its end (killed after timeoutMs).
 QvxRun RunQvx(const std::vector<std::string>& args, int timeoutMs = 30000);
 
+// What qvx with args printed on its standard output; a test failure (with its standard error)
+// when it did not end with status 0.
+std::string OutputOf(const std::vector<std::string>& args);
+
 // The lines of a text (each without its "\n"; a last line without "\n" is counted too).
 std::vector<std::string> Lines(const std::string& text);

@@ -101,10 +101,8 @@ TEST_F(QvxStatusTest, APortHeldByARunningPanelIsBusy) {
     ExpectOneError(held, 2, "COM setup failed.");
     EXPECT_NE(held.err.find("busy"), std::string::npos) << held.err;
 
-    const QvxRun probe = RunQvx({"list", "--probe"});
-    EXPECT_EQ(probe.exitCode, 0) << probe.err;
-    const std::vector<std::string> lines = Lines(probe.out);
-    ASSERT_EQ(lines.size(), 2u) << probe.out;
+    const std::vector<std::string> lines = Lines(OutputOf({"list", "--probe"}));
+    ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].substr(lines[0].size() - 6), "  busy");
     EXPECT_EQ(lines[1].substr(lines[1].size() - 14), "  QVX-I/O 9600") << lines[1];
 
@@ -129,9 +127,7 @@ TEST_F(QvxStatusTest, APortOpenedElsewhereIsBusyByItsDevicePathToo) {
     ExpectOneError(RunQvx({"identify", device}), 2,
                    std::string(device) + ": Device or resource busy");
     SpClose(holder);
-    const QvxRun free = RunQvx({"identify", device});
-    EXPECT_EQ(free.exitCode, 0) << free.err;
-    EXPECT_EQ(free.out, "QVX-I/O 9600\n");
+    EXPECT_EQ(OutputOf({"identify", device}), "QVX-I/O 9600\n");
     // ... and removed again, whatever the outcome.
     EXPECT_EQ(testkit::FolderEntries(tmp.path()), std::vector<std::string>{});
 
