@@ -138,22 +138,18 @@ void PanelWorker::Loop(std::shared_ptr<Shared> shared, int channelIndex,
     Waker waker;
     const bool watched = WatchStatusWords();
     bool closeAsked = false;
-    unsigned wordChanges = StatusWordChanges();
-    bool lookAtWord = true;
+    // Watched, the main word is read again only after the words changed; the first step reads it.
+    unsigned wordsReadAt = StatusWordChanges() - 1;
     while (shared->stopFlag.load() == kRun) {
         shared->step->Step();
-        // The launcher asks the panel to end with main word 1; the window hears it once. Watched,
-        // the word is read again only after the words changed.
-        if (watched) {
-            const unsigned changes = StatusWordChanges();
-            lookAtWord = lookAtWord || changes != wordChanges;
-            wordChanges = changes;
-        }
-        if (lookAtWord && !closeAsked && slk_GetMainSta(channelIndex) == 1) {
+        // The launcher asks the panel to end with main word 1; the window hears it once.
+        const unsigned changes = StatusWordChanges();
+        if (!closeAsked && (!watched || changes != wordsReadAt) &&
+            slk_GetMainSta(channelIndex) == 1) {
             shared->Post(kPanelCloseAsked);
             closeAsked = true;
         }
-        lookAtWord = !watched;
+        wordsReadAt = changes;
         // The pace: a step that has something to do runs no sooner than 1 ms after the last.
         SleepMs(1);
         WaitForWork(shared->stopFlag, *shared->step, waker, channelIndex, closeAsked, watched);
