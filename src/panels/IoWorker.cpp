@@ -65,7 +65,7 @@ uint32_t IoWorker::SampleDue() const {
     // Asked for already: the window takes a sample no sooner than it handles that refresh, so the
     // next one is an interval after the ask at the earliest (and the window's own tick then says
     // exactly when).
-    if (samplePosted_ && TicksSince(sampleAskedAt_, due) <= 0) {
+    if (refreshed_ && TicksSince(sampleAskedAt_, due) <= 0) {
         return sampleAskedAt_ + kIoSampleIntervalMs;
     }
     return due;
@@ -85,10 +85,7 @@ void IoWorker::PostRefresh() {
         postedIn_[i] = in;
     }
     if (refreshed_ && !sampleDue && !inputsChanged) return;
-    if (!refreshed_ || sampleDue) {
-        samplePosted_ = true;
-        sampleAskedAt_ = now;
-    }
+    if (!refreshed_ || sampleDue) sampleAskedAt_ = now;
     refreshed_ = true;
     post_(kPanelRefreshIo);
 }

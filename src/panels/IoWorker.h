@@ -61,8 +61,7 @@ class IoWorker : public PanelWorkerStep {
     uint32_t outputRequestTime_ = 0;  // tick of the waiting "Ohh"; 0 none
     int32_t interruptMode_ = 0;       // 1 while the box reports by itself
     bool refreshed_ = false;          // the first refresh has been asked for
-    bool samplePosted_ = false;       // a refresh for a sample has been asked for ...
-    uint32_t sampleAskedAt_ = 0;      // ... at this tick
+    uint32_t sampleAskedAt_ = 0;      // the last refresh asked for a sample, from the first on
     int32_t postedIn_[kIoBits] = {};  // the inputs as the last refresh asked for showed them
     ReplyLine reply_;
 };

@@ -39,9 +39,8 @@ std::string ComPortDevice(const std::string& settingsFolder, int number);
 
 // The present ports in ascending order: every entry whose target exists, and every network entry
 // (listed with its URL as target; whether the server answers is found out when it is opened). In
-// the default folder
-// every serial device of the system that has no entry yet first gets one with the lowest free
-// number (MakeAutomaticComPortLinks).
+// the default folder every serial device of the system that has no entry yet first gets one with
+// the lowest free number (MakeAutomaticComPortLinks).
 std::vector<ComPortEntry> ListComPorts(const std::string& settingsFolder);
 
 // In the default folder (settingsFolder + "ports/"), gives every serial device of the system
