@@ -73,6 +73,13 @@ CVantrelDlg* LauncherTest::Open() {
     return dialog.get();
 }
 
+bool LauncherTest::ConnectRow(int row) {
+    QPushButton* connect = Button(1006 + 2 * row);
+    QTest::mouseClick(connect, Qt::LeftButton);
+    return PumpUntil([&] { return PathExists(PanelRecord(row)); }) &&
+           PumpUntil([&] { return connect->text() == QStringLiteral("接続中"); });
+}
+
 void LauncherTest::CloseByButton() {
     QTest::mouseClick(Button(1), Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());

@@ -78,6 +78,9 @@ class LauncherTest : public IsolatedTest {
     CVantrelDlg* Open();
     // Closes the window through its Close button and deletes it.
     void CloseByButton();
+    // Clicks the row's connect button and waits until the panel stand-in has recorded its start
+    // and the button reads "接続中". False when either did not come.
+    bool ConnectRow(int row);
 
     QPushButton* Button(int id) const { return dialog->findChild<QPushButton*>(Ctl(id)); }
     QComboBox* Combo(int id) const { return dialog->findChild<QComboBox*>(Ctl(id)); }

@@ -169,9 +169,7 @@ TEST_F(LauncherTest, ConnectAndStopARowWithARealPanel) {
     settings.chCom[1] = 5;
     Open();
 
-    QTest::mouseClick(Button(kConnectButtons[1]), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return PathExists(PanelRecord(1)); }));
-    ASSERT_TRUE(PumpUntil([&] { return U8(Button(kConnectButtons[1])->text()) == "接続中"; }));
+    ASSERT_TRUE(ConnectRow(1));
     EXPECT_EQ(RecordedArgs(ReadFile(PanelRecord(1))), "/5 /QVX-AD /1");
     const pid_t pid = RecordedPid(ReadFile(PanelRecord(1)));
     EXPECT_EQ(settings.chRunning[1], 1);
@@ -489,9 +487,7 @@ TEST_F(LauncherTest, RowWhosePanelEndedUnderTheOptionDialogStartsAgainAsRunning)
     settings.chMode[2] = kModeIo;
     settings.chCom[2] = 7;
     Open();
-    QTest::mouseClick(Button(kConnectButtons[2]), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return PathExists(PanelRecord(2)); }));
-    ASSERT_TRUE(PumpUntil([&] { return U8(Button(kConnectButtons[2])->text()) == "接続中"; }));
+    ASSERT_TRUE(ConnectRow(2));
 
     // The panel ends while the dialog is open: the supervision thread and the window's redraw
     // show the row stopped before the dialog is confirmed.
@@ -510,9 +506,7 @@ TEST_F(LauncherTest, RowWhosePanelEndedUnderTheOptionDialogStartsAgainAsRunning)
 
     // Started again, the row shows running, its type and COM locked.
     std::filesystem::remove(PanelRecord(2));
-    QTest::mouseClick(Button(kConnectButtons[2]), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return PathExists(PanelRecord(2)); }));
-    EXPECT_TRUE(PumpUntil([&] { return U8(Button(kConnectButtons[2])->text()) == "接続中"; }));
+    EXPECT_TRUE(ConnectRow(2));
     EXPECT_FALSE(Combo(kTypeCombos[2])->isEnabled());
     EXPECT_FALSE(Button(kComButtons[2])->isEnabled());
     CloseByButton();
