@@ -24,16 +24,8 @@ using testkit::ZombieChildrenOf;
 
 namespace {
 
-class LauncherFaultTest : public IsolatedTest {
+class LauncherFaultTest : public ProgramTest {
   protected:
-    LauncherFaultTest() {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        for (int ch = 0; ch < 4; ++ch) {
-            slk_SetMainSta(ch, 0);
-            slk_SetChildSta(ch, 0);
-        }
-    }
-
     std::string LauncherIni() const { return env.settingsFolder() + "vantrel.ini"; }
 
     // The real launcher, connecting every typed row at its start.

@@ -57,16 +57,9 @@ const char kAdIni[] =
     "; the A/D panel on COM3\r\n"
     "[Setting]\r\nRange=0\r\n";
 
-class SettingsFaultTest : public IsolatedTest {
+class SettingsFaultTest : public ProgramTest {
   protected:
-    SettingsFaultTest() {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        std::filesystem::create_directories(Folder());
-        for (int ch = 0; ch < 4; ++ch) {
-            slk_SetMainSta(ch, 0);
-            slk_SetChildSta(ch, 0);
-        }
-    }
+    SettingsFaultTest() { std::filesystem::create_directories(Folder()); }
 
     std::string Folder() const { return env.settingsFolder(); }
 

@@ -15,16 +15,7 @@ using testkit::ExeOf;
 
 namespace {
 
-class RenamedExecutable : public IsolatedTest {
-  protected:
-    RenamedExecutable() {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        for (int ch = 0; ch < 4; ++ch) {
-            slk_SetMainSta(ch, 0);
-            slk_SetChildSta(ch, 0);
-        }
-    }
-};
+class RenamedExecutable : public ProgramTest {};
 
 }  // namespace
 

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
+#include "statlink.h"
 #include "testkit/child.h"
 #include "testkit/files.h"
 #include "testkit/isolated_env.h"
@@ -19,6 +21,17 @@ using testkit::TempDir;
 class IsolatedTest : public ::testing::Test {
   protected:
     IsolatedEnv env;
+};
+
+// A fixture for tests that run the real program as child processes: the children use the
+// offscreen platform, and this process takes part in the status words from the start, so the
+// words the children set outlive them (the words last while any process uses them).
+class ProgramTest : public IsolatedTest {
+  protected:
+    ProgramTest() {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        slk_ChangeCount();
+    }
 };
 
 // File helpers.
