@@ -30,14 +30,11 @@ std::string Text(QWidget* dialog, int id) {
 class DaPanelTest : public IsolatedTest {};
 
 TEST_F(DaPanelTest, ConvertPresetsAndRangeSetTheVoltageTheBoxReceives) {
-    BoxSim sim({"--box", "da,speed=19200,com=4"});
-    ASSERT_TRUE(sim.ready());
-    AppSettings settings = PanelSettings(kRoleDa, 4, 2, env.root());
-    WriteFile(settings.daIni, "[Setting]\r\nRange=0\r\n");
-    RecordedBoxes boxes(2);
-    clsDlgDA panel(&settings);
-    panel.show();
-    EXPECT_TRUE(boxes.boxes.empty());
+    PanelOnBox<clsDlgDA> setup(env, kRoleDa, "da,speed=19200", 4, 2);
+    ASSERT_TRUE(setup.sim.ready());
+    WriteFile(setup.settings.daIni, "[Setting]\r\nRange=0\r\n");
+    clsDlgDA& panel = setup.Show();
+    EXPECT_TRUE(setup.boxes.boxes.empty());
     EXPECT_EQ(panel.windowTitle().toStdString(), "QVX-D/A COM4 19200bps");
 
     // Display initialisation.
@@ -65,9 +62,9 @@ TEST_F(DaPanelTest, ConvertPresetsAndRangeSetTheVoltageTheBoxReceives) {
     EXPECT_EQ(Control<CStaticEx>(&panel, clsDlgDA::kIdOutputCaption)->logFont().weight, 700);
 
     // Opening sends nothing.
-    ASSERT_TRUE(WaitForUi([&] { return settings.workerPhase == DaWorker::kRunning; }));
+    ASSERT_TRUE(WaitForUi([&] { return setup.settings.workerPhase == DaWorker::kRunning; }));
     PumpFor(200);
-    EXPECT_EQ(sim.CountInLog("rx \"P"), 0);
+    EXPECT_EQ(setup.sim.CountInLog("rx \"P"), 0);
 
     // Each change is sent once, and its echo taken, before the test makes the next one (a
     // change while the echo is on its way would be a failed command).
@@ -77,10 +74,10 @@ TEST_F(DaPanelTest, ConvertPresetsAndRangeSetTheVoltageTheBoxReceives) {
         ++sent;
         const int n = ++times[command];
         EXPECT_TRUE(WaitForUi([&] {
-            return sim.CountInLog("rx \"" + command + "\"") == n &&
-                   sim.CountInLog("tx \"" + command + "\"") == n && !panel.WaitingForEcho();
+            return setup.sim.CountInLog("rx \"" + command + "\"") == n &&
+                   setup.sim.CountInLog("tx \"" + command + "\"") == n && !panel.WaitingForEcho();
         })) << command;
-        EXPECT_EQ(sim.CountInLog("rx \"P"), sent) << command;
+        EXPECT_EQ(setup.sim.CountInLog("rx \"P"), sent) << command;
     };
     auto type = [&](const char* text) {
         edit->setText(QString::fromUtf8(text));
@@ -99,12 +96,12 @@ TEST_F(DaPanelTest, ConvertPresetsAndRangeSetTheVoltageTheBoxReceives) {
     // Not numbers: nothing changes, nothing is sent.
     type("1e1");
     type("");
-    EXPECT_EQ(settings.daBlock.daVolts, 0.0);
+    EXPECT_EQ(setup.settings.daBlock.daVolts, 0.0);
     // A lone "." is 0 V, already set: nothing is sent.
     type(".");
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");
     PumpFor(100);
-    EXPECT_EQ(sim.CountInLog("rx \"P"), sent);
+    EXPECT_EQ(setup.sim.CountInLog("rx \"P"), sent);
 
     Click(&panel, clsDlgDA::kIdPreset0 + 1);  // "+5V出力"
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "5.0000V");
@@ -113,7 +110,7 @@ TEST_F(DaPanelTest, ConvertPresetsAndRangeSetTheVoltageTheBoxReceives) {
     // The range switch sends 5 V in the new range and changes the presets, not the edit box.
     edit->setText("7.5");
     Click(&panel, clsDlgDA::kIdRangePm10);
-    EXPECT_EQ(settings.daBlock.daRange, 1);
+    EXPECT_EQ(setup.settings.daBlock.daRange, 1);
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdPreset0), "-10V出力");
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdPreset0 + 1), "0V出力");
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdPreset0 + 2), "+10V出力");
@@ -129,26 +126,23 @@ TEST_F(DaPanelTest, ConvertPresetsAndRangeSetTheVoltageTheBoxReceives) {
     // Back to 0 to 10 V with -10 V set: the voltage stays, the command is clamped to P0000,
     // and the label shows the 0 V the box is given.
     Click(&panel, clsDlgDA::kIdRange0to10);
-    EXPECT_EQ(settings.daBlock.daVolts, -10.0);
+    EXPECT_EQ(setup.settings.daBlock.daVolts, -10.0);
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");
     expectSent("P0000");
-    EXPECT_EQ(sim.CountInLog("rx \"P0000\""), 3);
+    EXPECT_EQ(setup.sim.CountInLog("rx \"P0000\""), 3);
 
     EXPECT_EQ(slk_GetChildErr(2), 0);
     panel.done(0);
-    EXPECT_EQ(GetPrivateProfileInt("Setting", "Range", -1, settings.daIni), 0);
+    EXPECT_EQ(GetPrivateProfileInt("Setting", "Range", -1, setup.settings.daIni), 0);
     EXPECT_EQ(slk_GetChildSta(2), 3);
 }
 
 TEST_F(DaPanelTest, TheOutputLabelAgreesWithTheCodeTheBoxWasSent) {
-    BoxSim sim({"--box", "da,speed=9600,com=6"});
-    ASSERT_TRUE(sim.ready());
-    AppSettings settings = PanelSettings(kRoleDa, 6, 1, env.root());
-    WriteFile(settings.daIni, "[Setting]\r\nRange=1\r\n");
-    RecordedBoxes boxes(1);
-    clsDlgDA panel(&settings);
-    panel.show();
-    ASSERT_TRUE(WaitForUi([&] { return settings.workerPhase == DaWorker::kRunning; }));
+    PanelOnBox<clsDlgDA> setup(env, kRoleDa, "da,speed=9600", 6, 1);
+    ASSERT_TRUE(setup.sim.ready());
+    WriteFile(setup.settings.daIni, "[Setting]\r\nRange=1\r\n");
+    clsDlgDA& panel = setup.Show();
+    ASSERT_TRUE(WaitForUi([&] { return setup.settings.workerPhase == DaWorker::kRunning; }));
     auto* edit = Control<CEditEx>(&panel, clsDlgDA::kIdVoltage);
 
     // After each action: the box has taken one more command, and the code the label's voltage
@@ -157,15 +151,15 @@ TEST_F(DaPanelTest, TheOutputLabelAgreesWithTheCodeTheBoxWasSent) {
     auto agree = [&](const std::string& step) {
         ++sent;
         ASSERT_TRUE(WaitForUi([&] {
-            return sim.CountInLog("rx \"P") == sent && !panel.WaitingForEcho();
+            return setup.sim.CountInLog("rx \"P") == sent && !panel.WaitingForEcho();
         })) << step;
-        const std::string log = sim.Log();
+        const std::string log = setup.sim.Log();
         const size_t at = log.rfind("rx \"P");
         ASSERT_NE(at, std::string::npos);
         const uint32_t received = std::stoul(log.substr(at + 5, 4), nullptr, 16);
         const std::string label = Text(&panel, clsDlgDA::kIdOutput);
         ASSERT_EQ(label.back(), 'V') << step;
-        EXPECT_EQ(DaCode(settings.daBlock.daRange, std::stod(label)), received)
+        EXPECT_EQ(DaCode(setup.settings.daBlock.daRange, std::stod(label)), received)
             << step << ": label " << label;
     };
     auto type = [&](const char* text) {
@@ -186,7 +180,7 @@ TEST_F(DaPanelTest, TheOutputLabelAgreesWithTheCodeTheBoxWasSent) {
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-5.0000V");
     range(clsDlgDA::kIdRange0to10, "to 0~10V with -5 V set");
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");  // P0000 went out
-    EXPECT_EQ(settings.daBlock.daVolts, -5.0);                // the set voltage stays
+    EXPECT_EQ(setup.settings.daBlock.daVolts, -5.0);          // the set voltage stays
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdVoltage), "-5");      // and so does the edit box
     range(clsDlgDA::kIdRangePm10, "back to -10~10V");
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-5.0000V");
@@ -205,35 +199,29 @@ TEST_F(DaPanelTest, TheOutputLabelAgreesWithTheCodeTheBoxWasSent) {
 
 TEST_F(DaPanelTest, SilentBoxGivesTwelveAfterTheFirstChangeOnly) {
     // Identification takes three answers; after them the box says nothing more.
-    BoxSim sim({"--box", "da,speed=9600,com=5,fail=silent-after:3"});
-    ASSERT_TRUE(sim.ready());
-    AppSettings settings = PanelSettings(kRoleDa, 5, 3, env.root());
-    RecordedBoxes boxes(3);
-    clsDlgDA panel(&settings);
-    panel.show();
-    EXPECT_TRUE(boxes.boxes.empty());
-    ASSERT_TRUE(WaitForUi([&] { return settings.workerPhase == DaWorker::kRunning; }));
+    PanelOnBox<clsDlgDA> setup(env, kRoleDa, "da,speed=9600,fail=silent-after:3", 5, 3);
+    ASSERT_TRUE(setup.sim.ready());
+    clsDlgDA& panel = setup.Show();
+    EXPECT_TRUE(setup.boxes.boxes.empty());
+    ASSERT_TRUE(WaitForUi([&] { return setup.settings.workerPhase == DaWorker::kRunning; }));
     PumpFor(700);
     EXPECT_EQ(slk_GetChildErr(3), 0);
 
     Click(&panel, clsDlgDA::kIdPreset0 + 2);  // "+10V出力"
     ASSERT_TRUE(WaitForUi([&] { return slk_GetChildErr(3) == DaWorker::kErrorNoEcho; }));
-    EXPECT_TRUE(WaitForUi([&] { return settings.workerPhase == 0; }));
+    EXPECT_TRUE(WaitForUi([&] { return setup.settings.workerPhase == 0; }));
     // Later changes are shown, not sent.
     Click(&panel, clsDlgDA::kIdPreset0);
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "-10.0000V");
     PumpFor(200);
-    EXPECT_EQ(sim.CountInLog("rx \"P"), 1);
+    EXPECT_EQ(setup.sim.CountInLog("rx \"P"), 1);
 }
 
 TEST_F(DaPanelTest, EnterInTheVoltageEditConvertsNothingAndCloseStillCloses) {
-    BoxSim sim({"--box", "da,speed=9600,com=6"});
-    ASSERT_TRUE(sim.ready());
-    AppSettings settings = PanelSettings(kRoleDa, 6, 1, env.root());
-    RecordedBoxes boxes(1);
-    clsDlgDA panel(&settings);
-    panel.show();
-    ASSERT_TRUE(WaitForUi([&] { return settings.workerPhase == DaWorker::kRunning; }));
+    PanelOnBox<clsDlgDA> setup(env, kRoleDa, "da,speed=9600", 6, 1);
+    ASSERT_TRUE(setup.sim.ready());
+    clsDlgDA& panel = setup.Show();
+    ASSERT_TRUE(WaitForUi([&] { return setup.settings.workerPhase == DaWorker::kRunning; }));
 
     // "変換" had the focus last (0 V, already set: nothing is sent); then 5 is typed and
     // Enter pressed in the edit. No button is the default one: Enter is the swallowed OK.
@@ -249,7 +237,7 @@ TEST_F(DaPanelTest, EnterInTheVoltageEditConvertsNothingAndCloseStillCloses) {
         EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
     }
     PumpFor(200);
-    EXPECT_EQ(sim.CountInLog("rx \"P"), 0);
+    EXPECT_EQ(setup.sim.CountInLog("rx \"P"), 0);
     EXPECT_EQ(Text(&panel, clsDlgDA::kIdOutput), "0.0000V");
     EXPECT_TRUE(panel.isVisible());
 

@@ -108,14 +108,11 @@ class ScriptedIoBox {
 class IoPanelTest : public IsolatedTest {};
 
 TEST_F(IoPanelTest, StartsAllOffShowsInputsAndSendsOutputChanges) {
-    BoxSim sim({"--box", "io,speed=9600,com=3,in=01"});
-    ASSERT_TRUE(sim.ready());
-    AppSettings settings = PanelSettings(kRoleIo, 3, 1, env.root());
-    RecordedBoxes boxes(1);
-    clsDlgIO panel(&settings);
-    panel.show();
+    PanelOnBox<clsDlgIO> setup(env, kRoleIo, "io,speed=9600,in=01", 3, 1);
+    ASSERT_TRUE(setup.sim.ready());
+    clsDlgIO& panel = setup.Show();
 
-    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(setup.boxes.boxes.empty());
     EXPECT_EQ(panel.windowTitle().toStdString(), "QVX-I/O COM3 9600bps");
     for (int i = 0; i < kIoBits; ++i) {
         EXPECT_EQ(Text(panel.OutputButton(i)), "OFF");
@@ -128,8 +125,8 @@ TEST_F(IoPanelTest, StartsAllOffShowsInputsAndSendsOutputChanges) {
 
     // The first command puts every output off (after the identification's own "I"); the box's
     // echo starts the polling.
-    ASSERT_TRUE(sim.WaitForLog("rx \"O00\""));
-    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 30000, sim.Log().find("rx \"O00\"")));
+    ASSERT_TRUE(setup.sim.WaitForLog("rx \"O00\""));
+    EXPECT_TRUE(setup.sim.WaitForLog("rx \"I\"", 30000, setup.sim.Log().find("rx \"O00\"")));
 
     // Input bit 0 set: IN00 reads "OFF", the others "ON".
     EXPECT_TRUE(WaitForUi([&] { return Lamps(panel) == "OFF ON ON ON ON ON ON ON"; }))
@@ -139,52 +136,49 @@ TEST_F(IoPanelTest, StartsAllOffShowsInputsAndSendsOutputChanges) {
 
     Click(&panel, clsDlgIO::OutputId(3));
     EXPECT_EQ(Text(panel.OutputButton(3)), "ON");
-    EXPECT_TRUE(sim.WaitForLog("rx \"O08\""));
+    EXPECT_TRUE(setup.sim.WaitForLog("rx \"O08\""));
     // A second click before the echo is back would be a failure (error 8): the next poll shows
     // that the worker has taken the echo.
-    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 30000, sim.Log().find("rx \"O08\"")));
+    EXPECT_TRUE(setup.sim.WaitForLog("rx \"I\"", 30000, setup.sim.Log().find("rx \"O08\"")));
     Click(&panel, clsDlgIO::OutputId(3));
     EXPECT_EQ(Text(panel.OutputButton(3)), "OFF");
-    EXPECT_TRUE(sim.WaitForLog("rx \"O00\"", 30000, sim.Log().find("rx \"O08\"")));
+    EXPECT_TRUE(setup.sim.WaitForLog("rx \"O00\"", 30000, setup.sim.Log().find("rx \"O08\"")));
 
-    sim.Control("io-in 0x80");
+    setup.sim.Control("io-in 0x80");
     EXPECT_TRUE(WaitForUi([&] { return Lamps(panel) == "ON ON ON ON ON ON ON OFF"; }))
         << Lamps(panel);
     PumpFor(100);
     EXPECT_EQ(slk_GetChildErr(1), 0);
-    EXPECT_EQ(settings.workerPhase, IoWorker::kRunning);
+    EXPECT_EQ(setup.settings.workerPhase, IoWorker::kRunning);
 }
 
 TEST_F(IoPanelTest, InterruptBoxTurnsPollingIntoReports) {
-    BoxSim sim({"--box", "io,speed=9600,com=2"});
-    ASSERT_TRUE(sim.ready());
-    AppSettings settings = PanelSettings(kRoleIo, 2, 0, env.root());
-    RecordedBoxes boxes(0);
-    clsDlgIO panel(&settings);
-    panel.show();
-    ASSERT_TRUE(sim.WaitForLog("rx \"I\""));
+    PanelOnBox<clsDlgIO> setup(env, kRoleIo, "io,speed=9600", 2, 0);
+    ASSERT_TRUE(setup.sim.ready());
+    clsDlgIO& panel = setup.Show();
+    ASSERT_TRUE(setup.sim.WaitForLog("rx \"I\""));
 
     Click(&panel, clsDlgIO::InterruptId(0));
-    EXPECT_EQ(settings.ioBlock.ioIntEnable[0], 1);
-    ASSERT_TRUE(sim.WaitForLog("rx \"W01\""));
+    EXPECT_EQ(setup.settings.ioBlock.ioIntEnable[0], 1);
+    ASSERT_TRUE(setup.sim.WaitForLog("rx \"W01\""));
     // No more polls once the mask is out: it only leaves once the last poll has its reply, so
     // no poll can follow it on the line.
     PumpFor(300);
-    const std::string log = sim.Log();
+    const std::string log = setup.sim.Log();
     EXPECT_EQ(log.find("rx \"I\"", log.find("rx \"W01\"")), std::string::npos) << log;
 
     // The box reports a masked input's change by itself; the lamp follows.
-    sim.Control("io-in 01");
+    setup.sim.Control("io-in 01");
     EXPECT_TRUE(WaitForUi([&] { return Text(panel.Lamp(0)) == "OFF"; }));
-    sim.Control("io-in 00");
+    setup.sim.Control("io-in 00");
     EXPECT_TRUE(WaitForUi([&] { return Text(panel.Lamp(0)) == "ON"; }));
 
     // Clearing the check box sends nothing and the polls resume.
-    const size_t mark = sim.Log().size();
+    const size_t mark = setup.sim.Log().size();
     Click(&panel, clsDlgIO::InterruptId(0));
-    EXPECT_EQ(settings.ioBlock.ioIntEnable[0], 0);
-    EXPECT_TRUE(sim.WaitForLog("rx \"I\"", 30000, mark));
-    EXPECT_EQ(sim.Log().find("rx \"W", mark), std::string::npos);
+    EXPECT_EQ(setup.settings.ioBlock.ioIntEnable[0], 0);
+    EXPECT_TRUE(setup.sim.WaitForLog("rx \"I\"", 30000, mark));
+    EXPECT_EQ(setup.sim.Log().find("rx \"W", mark), std::string::npos);
     EXPECT_EQ(slk_GetChildErr(0), 0);
 }
 
@@ -235,12 +229,10 @@ TEST_F(IoPanelTest, SilentBoxGivesTwoMessagesThenFive) {
 }
 
 TEST_F(IoPanelTest, GraphRecordsEveryHundredMillisecondsAlsoWhenHidden) {
-    BoxSim sim({"--box", "io,speed=9600,com=3,in=04"});
-    ASSERT_TRUE(sim.ready());
-    AppSettings settings = PanelSettings(kRoleIo, 3, 1, env.root());
-    RecordedBoxes boxes(1);
+    PanelOnBox<clsDlgIO> setup(env, kRoleIo, "io,speed=9600,in=04", 3, 1);
+    ASSERT_TRUE(setup.sim.ready());
     static uint32_t fakeNow = 1000;
-    clsDlgIO panel(&settings);
+    clsDlgIO& panel = setup.Build();
     panel.clock = [] { return fakeNow; };
     panel.show();
     ASSERT_TRUE(panel.GraphExists());

@@ -113,26 +113,23 @@ TEST_F(PanelLifecycleTest, BoxPresentRunsUntilClosedAndShutdownLeavesEverythingT
 }
 
 TEST_F(PanelLifecycleTest, BoxAbsentShowsTwoMessagesThenTheWorkerReportsItsTimeOut) {
-    BoxSim sim({"--box", "ad,speed=9600,com=3,fail=silent"});
-    ASSERT_TRUE(sim.ready());
-    AppSettings settings = PanelSettings(kRoleAd, 3, 1, env.root());
-    RecordedBoxes boxes(1);
-    clsDlgAD panel(&settings);
-    panel.show();
+    PanelOnBox<clsDlgAD> setup(env, kRoleAd, "ad,speed=9600,fail=silent", 3, 1);
+    ASSERT_TRUE(setup.sim.ready());
+    clsDlgAD& panel = setup.Show();
 
-    ASSERT_EQ(boxes.boxes.size(), 2u);
-    EXPECT_EQ(boxes.boxes[0].first, "QVX本体との通信が失敗しました。 COM[3]");
-    EXPECT_EQ(boxes.boxes[0].second, 2);
-    EXPECT_EQ(boxes.boxes[1].first, "QVX-A/Dが接続されていません。 COM[3]");
-    EXPECT_EQ(boxes.boxes[1].second, 14);
+    ASSERT_EQ(setup.boxes.boxes.size(), 2u);
+    EXPECT_EQ(setup.boxes.boxes[0].first, "QVX本体との通信が失敗しました。 COM[3]");
+    EXPECT_EQ(setup.boxes.boxes[0].second, 2);
+    EXPECT_EQ(setup.boxes.boxes[1].first, "QVX-A/Dが接続されていません。 COM[3]");
+    EXPECT_EQ(setup.boxes.boxes[1].second, 14);
     EXPECT_EQ(slk_GetChildErr(1), 14);
-    EXPECT_EQ(settings.port.baudRate, 0);
+    EXPECT_EQ(setup.settings.port.baudRate, 0);
     EXPECT_EQ(panel.windowTitle().toStdString(), "QVX-A/D COM3 0bps");
 
     // The worker starts anyway, and its first request times out.
     EXPECT_TRUE(panel.WorkerCreated());
     ASSERT_TRUE(WaitForUi([&] { return slk_GetChildErr(1) == 15; }));
-    EXPECT_TRUE(WaitForUi([&] { return settings.workerPhase == 0; }));
+    EXPECT_TRUE(WaitForUi([&] { return setup.settings.workerPhase == 0; }));
     EXPECT_EQ(panel.CurrentLabel(0)->text(), "0.000V(000)");
     panel.done(0);
     EXPECT_EQ(slk_GetChildSta(1), 3);
@@ -217,14 +214,11 @@ TEST_F(PanelLifecycleTest, CloseRequestWhileAMessageBoxIsOpenStillEndsThePanel) 
 
 TEST_F(PanelLifecycleTest, ClosingWhileTheWorkerWaitsForAReplyEndsCleanly) {
     // The box answers identification and then falls silent, so the first request waits.
-    BoxSim sim({"--box", "ad,speed=9600,com=4,fail=silent-after:3"});
-    ASSERT_TRUE(sim.ready());
-    AppSettings settings = PanelSettings(kRoleAd, 4, 0, env.root());
-    RecordedBoxes boxes(0);
-    clsDlgAD panel(&settings);
-    panel.show();
-    EXPECT_TRUE(boxes.boxes.empty());
-    ASSERT_TRUE(sim.WaitForLog("rx \"B0\""));
+    PanelOnBox<clsDlgAD> setup(env, kRoleAd, "ad,speed=9600,fail=silent-after:3", 4, 0);
+    ASSERT_TRUE(setup.sim.ready());
+    clsDlgAD& panel = setup.Show();
+    EXPECT_TRUE(setup.boxes.boxes.empty());
+    ASSERT_TRUE(setup.sim.WaitForLog("rx \"B0\""));
     panel.done(0);
     EXPECT_EQ(panel.stopFlag(), 2);
     EXPECT_FALSE(panel.link().IsOpen());
